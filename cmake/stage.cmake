@@ -1,0 +1,1 @@
+# The staged installation: what an operator's installation folder holds.

@@ -1,0 +1,91 @@
+#include "core/text/ConfigFile.h"
+
+#include <windows.h>
+
+#include <memory>
+
+namespace tessaly {
+namespace config {
+
+const wchar_t kPath[] = L"Bin\\config.ini";
+
+const IntKey kAuto = {L"config", L"auto", 0};
+const IntKey kStartWin7Touch = {L"config", L"StartWin7Touch", 0};
+const IntKey kDeviceType = {L"config", L"DEVICETYPE", 0};
+const IntKey kFilterWay = {L"config", L"FilterWay", 0};
+const IntKey kSendSocket = {L"config", L"SendSocket", 0};
+const IntKey kDotCursor = {L"config", L"bDotCursor", 0};
+const IntKey kCheck360 = {L"config", L"check360 ", 1};
+const IntKey kManualCalibrate = {L"config", L"manualcalibrate", 0};
+const IntKey kMaskCommonCamera = {L"config", L"MaskCommonCamera", 1};
+const StringKey kPassword = {L"config", L"password", 100};
+const IntKey kDebug = {L"version", L"debug", 0};
+const IntKey kLanguage = {L"version", L"language", 1};
+const IntKey kRightClick = {L"rightmouse", L"rightClick", 1};
+const IntKey kSamePointTime = {L"rightmouse", L"isSamePoint", 0};
+const StringKey kCompany = {L"copyright", L"company", 100};
+const StringKey kContact = {L"copyright", L"contact", 100};
+const StringKey kHelp = {L"copyright", L"help", 260};
+const wchar_t kQuickKeySection[] = L"QuickKey";
+
+int ReadInt(const wchar_t* section, const wchar_t* name, int defaultValue)
+{
+    return static_cast<int>(GetPrivateProfileIntW(section, name, defaultValue, kPath));
+}
+
+int ReadInt(const IntKey& key)
+{
+    return ReadInt(key.section, key.name, key.defaultValue);
+}
+
+std::wstring ReadString(const StringKey& key)
+{
+    std::unique_ptr<wchar_t[]> buffer(new wchar_t[key.bufferSize]());
+    GetPrivateProfileStringW(key.section, key.name, L"", buffer.get(), key.bufferSize, kPath);
+    return std::wstring(buffer.get());
+}
+
+void WriteInt(const IntKey& key, int value)
+{
+    wchar_t text[16];
+    _snwprintf(text, 15, L"%d", value);
+    text[15] = L'\0';
+    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+}
+
+void WriteString(const IntKey& key, const wchar_t* text)
+{
+    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+}
+
+void WriteString(const StringKey& key, const wchar_t* text)
+{
+    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+}
+
+int Language()
+{
+    int language = ReadInt(kLanguage);
+    return language < 1 ? 1 : language;
+}
+
+std::vector<tstring> SectionKeys(const wchar_t* section)
+{
+    // The buffer grows 200, 800, 6,400, 102,400 characters until at least ten stay free.
+    // Past the largest size the names that fit are listed rather than growing without end.
+    DWORD size = 100;
+    for (int n = 1;; ++n) {
+        size *= 1u << n;
+        std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]());
+        DWORD returned = GetPrivateProfileStringW(section, nullptr, nullptr, buffer.get(), size, kPath);
+        if (returned == 0) return std::vector<tstring>();
+        if (size - returned < 10 && n < 4) continue;
+        tstring::Replace(buffer.get(), returned, L'\r', L'\0');
+        std::wstring text(buffer.get(), returned);
+        tstring all(text);
+        return all.Spilt(L"\r", true);
+    }
+}
+
+}  // namespace config
+}  // namespace tessaly

@@ -1,0 +1,63 @@
+#pragma once
+// Bin\config.ini: every key of the system, with its section, type and default, in one
+// table. Values are read at the moment they are needed and written at once; nothing
+// is cached.
+#include <string>
+#include <vector>
+
+#include "core/text/tstring.h"
+
+namespace tessaly {
+namespace config {
+
+extern const wchar_t kPath[];  // relative to the current directory, which is the installation folder
+
+struct IntKey {
+    const wchar_t* section;
+    const wchar_t* name;
+    int defaultValue;
+};
+
+struct StringKey {
+    const wchar_t* section;
+    const wchar_t* name;
+    unsigned bufferSize;  // characters, terminator included
+};
+
+// The key table.
+extern const IntKey kAuto;
+extern const IntKey kStartWin7Touch;
+extern const IntKey kDeviceType;
+extern const IntKey kFilterWay;
+extern const IntKey kSendSocket;
+extern const IntKey kDotCursor;
+extern const IntKey kCheck360;  // the key name ends in one blank
+extern const IntKey kManualCalibrate;
+extern const IntKey kMaskCommonCamera;
+extern const StringKey kPassword;
+extern const IntKey kDebug;
+extern const IntKey kLanguage;
+extern const IntKey kRightClick;
+extern const IntKey kSamePointTime;
+extern const StringKey kCompany;
+extern const StringKey kContact;
+extern const StringKey kHelp;
+extern const wchar_t kQuickKeySection[];
+
+int ReadInt(const IntKey& key);
+std::wstring ReadString(const StringKey& key);
+void WriteInt(const IntKey& key, int value);  // decimal text
+void WriteString(const IntKey& key, const wchar_t* text);
+void WriteString(const StringKey& key, const wchar_t* text);
+
+// Any key of any section, for the sections whose key names are data ([QuickKey]).
+int ReadInt(const wchar_t* section, const wchar_t* name, int defaultValue);
+
+// "version"/"language"; values below 1 count as 1.
+int Language();
+
+// The key names of a section in file order; empty when the section is missing or empty.
+std::vector<tstring> SectionKeys(const wchar_t* section);
+
+}  // namespace config
+}  // namespace tessaly

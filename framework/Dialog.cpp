@@ -1,0 +1,198 @@
+#include "framework/Dialog.h"
+
+#include "framework/Application.h"
+#include "framework/ResourceScope.h"
+
+#include <vector>
+
+namespace kit {
+namespace {
+
+// Messages whose dialog-procedure result is the answer itself rather than a handled flag.
+bool ReturnsDirectly(UINT message)
+{
+    switch (message) {
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+    case WM_COMPAREITEM:
+    case WM_VKEYTOITEM:
+    case WM_CHARTOITEM:
+    case WM_QUERYDRAGICON:
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+
+Dialog::~Dialog()
+{
+    Destroy();
+}
+
+void Dialog::Destroy()
+{
+    if (hwnd_ && IsWindow(hwnd_)) DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+}
+
+std::wstring Dialog::ItemText(int id) const
+{
+    HWND item = Item(id);
+    int length = item ? GetWindowTextLengthW(item) : 0;
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    if (item) GetWindowTextW(item, buffer.data(), length + 1);
+    return std::wstring(buffer.data());
+}
+
+std::wstring Dialog::Title() const
+{
+    int length = GetWindowTextLengthW(hwnd_);
+    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
+    GetWindowTextW(hwnd_, buffer.data(), length + 1);
+    return std::wstring(buffer.data());
+}
+
+HWND Dialog::CreateFromTemplate(HWND parent)
+{
+    resources_ = ResourceInstance();
+    return CreateDialogParamW(resources_, MAKEINTRESOURCEW(templateId_), parent, StaticProc,
+                              reinterpret_cast<LPARAM>(this));
+}
+
+bool Dialog::Create(HWND parent)
+{
+    parent_ = parent;
+    modal_ = false;
+    return CreateFromTemplate(parent) != nullptr;
+}
+
+INT_PTR Dialog::DoModal()
+{
+    modal_ = true;
+    ended_ = false;
+    result_ = -1;
+    HWND owner = parent_;
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+
+    if (!CreateFromTemplate(owner)) {
+        if (ownerWasEnabled) EnableWindow(owner, TRUE);
+        return -1;
+    }
+    if (!ended_ && !IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
+
+    bool quit = false;
+    int quitCode = 0;
+    MSG msg;
+    while (!ended_) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (PreTranslateMessage(&msg)) continue;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (owner && GetActiveWindow() == hwnd_) SetActiveWindow(owner);
+    Destroy();
+    if (quit) PostQuitMessage(quitCode);
+    return result_;
+}
+
+void Dialog::EndDialog(INT_PTR result)
+{
+    result_ = result;
+    ended_ = true;
+    if (!modal_) Destroy();
+    else if (hwnd_) PostMessageW(hwnd_, WM_NULL, 0, 0);  // wakes the modal loop
+}
+
+INT_PTR Dialog::DefaultResult(UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    Dialog* self = nullptr;
+    if (message == WM_INITDIALOG) {
+        self = reinterpret_cast<Dialog*>(lParam);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    }
+    if (!self) return FALSE;
+    INT_PTR result = self->Procedure(message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
+        self->hwnd_ = nullptr;
+    }
+    return result;
+}
+
+INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    // No exception may leave a dialog procedure: the system's frames above it know nothing of C++.
+    try {
+        switch (message) {
+        case WM_INITDIALOG:
+            return OnInitDialog();
+        case WM_COMMAND: {
+            WORD id = LOWORD(wParam);
+            WORD code = HIWORD(wParam);
+            HWND control = reinterpret_cast<HWND>(lParam);
+            if (OnCommand(id, code, control)) return TRUE;
+            if (id == IDOK && code == BN_CLICKED) {
+                OnOK();
+                return TRUE;
+            }
+            if (id == IDCANCEL && code == BN_CLICKED) {
+                OnCancel();
+                return TRUE;
+            }
+            if (!control && Application::Current() && Application::Current()->OnCommand(id)) return TRUE;
+            return FALSE;
+        }
+        case WM_CLOSE: {
+            bool handled = false;
+            INT_PTR result = OnMessage(message, wParam, lParam, handled);
+            if (handled) return result;
+            OnCancel();
+            return TRUE;
+        }
+        case WM_DESTROY: {
+            OnDestroy();
+            return TRUE;
+        }
+        default: {
+            bool handled = false;
+            INT_PTR result = OnMessage(message, wParam, lParam, handled);
+            if (handled) {
+                if (ReturnsDirectly(message)) return result;
+                SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+                return TRUE;
+            }
+            return DefaultResult(message, wParam, lParam);
+        }
+        }
+    } catch (...) {
+        return FALSE;
+    }
+}
+
+}  // namespace kit

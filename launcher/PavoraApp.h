@@ -1,0 +1,7 @@
+#pragma once
+#include "framework/Application.h"
+
+class CPavoraApp : public kit::Application {
+public:
+    BOOL InitInstance() override;
+};
