@@ -1,6 +1,6 @@
 # Shared by the build, test and run scripts. Sourced, not run.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BUILD="$ROOT/build"
+BUILD="${PAVORA_BUILD_DIR:-$ROOT/build}"
 
 # The product is 32-bit. Where this machine's kernel cannot run 32-bit programs (so
 # 32-bit Wine cannot start), the tests and the run command use a 64-bit build of the
