@@ -1,0 +1,27 @@
+#pragma once
+#include <windows.h>
+#include <shellapi.h>
+
+constexpr UINT kTrayNotifyMessage = WM_USER + 12;  // 1036
+constexpr UINT kRelabelMenuMessage = 3012;
+constexpr UINT kTrayIconId = 130;
+
+// The notification-area icon of the launcher and its owner-drawn menu.
+class CTray {
+public:
+    CTray();
+    virtual ~CTray();  // removes the icon if it was added, destroys the menu
+    CTray(const CTray&) = delete;
+    CTray& operator=(const CTray&) = delete;
+
+    // Loads the menu, adds the icon and asks the owner to relabel the menu (kRelabelMenuMessage
+    // with the main popup in wParam). Returns whether the icon was added.
+    BOOL Create(HWND owner, const wchar_t* tip, HICON icon);
+    // kTrayNotifyMessage: wParam = icon id, lParam = mouse message. Returns 1.
+    LRESULT OnNotify(WPARAM wParam, LPARAM lParam);
+    void MeasureItem(MEASUREITEMSTRUCT* measure);
+    bool DrawItem(const DRAWITEMSTRUCT* draw);
+    // WM_INITMENUPOPUP of a non-system menu.
+    void PreparePopup(HMENU popup);
+    void RemoveIcon();
+};
