@@ -26,15 +26,37 @@ configure_and_build() {
     cmake --build "$dir" -j2
 }
 
+# TinyXML is built from the distribution's source package (Debian's patches applied),
+# fetched once into the build folder; prints the unpacked source folder.
+fetch_tinyxml() {
+    local deps src
+    deps="$BUILD/_deps"
+    src=$(ls -d "$deps"/tinyxml-*/ 2>/dev/null | head -n 1)
+    if [ -z "$src" ] || [ ! -f "$src/tinyxml.h" ]; then
+        rm -rf "$deps"
+        mkdir -p "$deps"
+        ( cd "$deps" && apt-get source -qq tinyxml ) >&2
+        src=$(ls -d "$deps"/tinyxml-*/ 2>/dev/null | head -n 1)
+        if [ -z "$src" ] || [ ! -f "$src/tinyxml.h" ]; then
+            echo "apt-get source tinyxml gave no sources in $deps" >&2
+            return 1
+        fi
+    fi
+    echo "${src%/}"
+}
+
 build_all() {
-    local arch
+    local arch tinyxml
     "$ROOT/scripts/setup.sh"
+    tinyxml=$(fetch_tinyxml)
     arch=$(run_arch)
     if [ "$arch" = i686 ]; then
-        configure_and_build i686 -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin"
+        configure_and_build i686 -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
+            -DTINYXML_SOURCE_DIR="$tinyxml"
     else
-        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF
-        configure_and_build "$arch" -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin"
+        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF -DTINYXML_SOURCE_DIR="$tinyxml"
+        configure_and_build "$arch" -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
+            -DTINYXML_SOURCE_DIR="$tinyxml"
     fi
 }
 
