@@ -139,8 +139,138 @@ def app_icon(size):
     return c.ico()
 
 
+# The tray menu's pictograms: 24 x 24, one clear sign each, drawn on a transparent ground.
+AMBER = (240, 160, 20, 255)
+GREEN = (40, 150, 70, 255)
+GREY = (110, 120, 130, 255)
+
+
+def arc(cx, cy, r_out, r_in, start, end):
+    """Part of a ring between two angles in degrees (0 = right, counter-clockwise, y up on screen)."""
+    def inside(x, y):
+        d2 = (x - cx) ** 2 + (y - cy) ** 2
+        if not r_in * r_in <= d2 <= r_out * r_out:
+            return False
+        angle = math.degrees(math.atan2(cy - y, x - cx)) % 360
+        if start <= end:
+            return start <= angle <= end
+        return angle >= start or angle <= end
+    return inside
+
+
+def crosshair(c, colour):
+    c.fill(ring(12, 12, 8.5, 6.5), colour)
+    c.fill(rect(11, 1.5, 13, 8), colour)
+    c.fill(rect(11, 16, 13, 22.5), colour)
+    c.fill(rect(1.5, 11, 8, 13), colour)
+    c.fill(rect(16, 11, 22.5, 13), colour)
+    c.fill(circle(12, 12, 1.6), RED)
+
+
+def icon_calibrate():
+    c = Canvas(24)
+    crosshair(c, BLUE)
+    return c.ico()
+
+
+def icon_end_calibration():
+    c = Canvas(24)
+    crosshair(c, GREY)
+    c.fill(circle(17, 17, 6.5), WHITE)
+    c.fill(circle(17, 17, 5.5), RED)
+    c.fill(rect(15.2, 15.2, 18.8, 18.8), WHITE)
+    return c.ico()
+
+
+def icon_settings():
+    c = Canvas(24)
+    teeth = 8
+
+    def gear(x, y):
+        dx, dy = x - 12, y - 12
+        r = math.hypot(dx, dy)
+        angle = math.atan2(dy, dx) % (2 * math.pi / teeth)
+        tooth = abs(angle - math.pi / teeth) < math.pi / teeth * 0.55
+        return (r <= 7.5 or (tooth and r <= 10.5)) and r >= 3.2
+    c.fill(gear, BLUE)
+    return c.ico()
+
+
+def icon_advanced():
+    """Three sliders: the finer adjustments."""
+    c = Canvas(24)
+    for y, knob in ((5, 15), (12, 7), (19, 13)):
+        c.fill(rect(2.5, y - 1, 21.5, y + 1), GREY)
+        c.fill(rect(knob - 2.5, y - 3.5, knob + 2.5, y + 3.5), BLUE)
+    return c.ico()
+
+
+def icon_quick_bar():
+    """A lightning bolt over a small button bar."""
+    c = Canvas(24)
+    c.fill(rect(2, 17, 22, 22), BLUE)
+    for x in (4, 10, 16):
+        c.fill(rect(x, 18.5, x + 4, 20.5), WHITE)
+    c.fill(polygon([(14, 1), (5, 10.5), (11, 10.5), (8, 16), (18, 6.5), (12, 6.5)]), AMBER)
+    return c.ico()
+
+
+def icon_media_show():
+    """A picture: sun over hills in a frame."""
+    c = Canvas(24)
+    c.fill(rect(1.5, 3.5, 22.5, 20.5), BLUE)
+    c.fill(rect(3, 5, 21, 19), WHITE)
+    c.fill(circle(16.5, 9, 2.2), AMBER)
+    c.fill(polygon([(3, 19), (9, 10), (14, 17), (16, 14.5), (21, 19)]), GREEN)
+    return c.ico()
+
+
+def icon_exit():
+    """The power sign."""
+    c = Canvas(24)
+    c.fill(arc(12, 13, 9, 6.6, 120, 60), RED)
+    c.fill(rect(10.8, 2, 13.2, 12.5), RED)
+    return c.ico()
+
+
+def icon_shaped_projection():
+    """An irregular projection area with its corner handles."""
+    c = Canvas(24)
+    corners = [(3, 5), (20, 3), (21.5, 19), (5, 21)]
+    for i in range(4):
+        x0, y0 = corners[i]
+        x1, y1 = corners[(i + 1) % 4]
+        c.fill(segment(x0, y0, x1, y1, 1.8), BLUE)
+    c.fill(polygon(corners), (51, 130, 173, 70))
+    for x, y in corners:
+        c.fill(rect(x - 2, y - 2, x + 2, y + 2), AMBER)
+    return c.ico()
+
+
+def icon_reset():
+    """An arrow turning back on itself, against the clock."""
+    c = Canvas(24)
+    c.fill(arc(12, 13, 8.6, 6.2, 120, 60), GREEN)
+    end_x, end_y = 12 + 7.4 * math.cos(math.radians(60)), 13 - 7.4 * math.sin(math.radians(60))
+    radial = (math.cos(math.radians(60)), -math.sin(math.radians(60)))
+    tangent = (-math.sin(math.radians(60)), -math.cos(math.radians(60)))
+    c.fill(polygon([(end_x + 4 * radial[0], end_y + 4 * radial[1]),
+                    (end_x - 4 * radial[0], end_y - 4 * radial[1]),
+                    (end_x + 5 * tangent[0], end_y + 5 * tangent[1])]), GREEN)
+    return c.ico()
+
+
 ICONS = {
     "launcher/res/Pavora.ico": lambda: multi_ico([(16, app_icon(16)), (32, app_icon(32)), (48, app_icon(48))]),
+    "launcher/res/menu_calibrate.ico": icon_calibrate,
+    "launcher/res/menu_end_calibration.ico": icon_end_calibration,
+    "launcher/res/menu_settings.ico": icon_settings,
+    "launcher/res/menu_advanced.ico": icon_advanced,
+    "launcher/res/menu_quick_bar.ico": icon_quick_bar,
+    "launcher/res/menu_media_show.ico": icon_media_show,
+    "launcher/res/menu_exit.ico": icon_exit,
+    "launcher/res/menu_shaped_projection.ico": icon_shaped_projection,
+    "launcher/res/menu_reset.ico": icon_reset,
 }
 
 
