@@ -68,7 +68,9 @@ wine_env() {
     export WINELOADER=$(wine_loader "$arch")
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    export LANG=C.UTF-8
+    # Chinese locale: Wine's ANSI code page is then 936, as on the product's machines.
+    export LANG=zh_CN.UTF-8
+    export LC_ALL=zh_CN.UTF-8
 }
 
 wine_run() {

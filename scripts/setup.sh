@@ -22,7 +22,7 @@ if [ ! -f "$SRC" ]; then
 fi
 
 PACKAGES="g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick \
-fonts-wqy-microhei fonts-wine googletest cmake make dpkg-dev patch"
+fonts-wqy-microhei fonts-wine googletest cmake make dpkg-dev patch locales"
 
 missing=""
 for p in $PACKAGES; do
@@ -38,4 +38,9 @@ if [ -n "$missing" ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
 elif [ "$need_update" = 1 ]; then
     $SUDO apt-get update -qq
+fi
+
+# Wine takes its ANSI code page from the Unix locale: zh_CN gives 936, the product's home.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+    $SUDO localedef -i zh_CN -c -f UTF-8 zh_CN.UTF-8 || echo "setup: could not generate the zh_CN.UTF-8 locale" >&2
 fi

@@ -190,8 +190,11 @@ TEST(TStringAnsi, RoundTripOfRepresentableText)
     const wchar_t* wide = chinese ? L"效果 abc" : L"caf\u00e9 abc";
     std::unique_ptr<char[]> narrow(tstring::ToMultiByte(wide));
     ASSERT_TRUE(narrow);
-    if (chinese) EXPECT_STREQ("\xd0\xa7\xb9\xfb abc", narrow.get());
-    else if (GetACP() == 1252) EXPECT_STREQ("caf\xe9 abc", narrow.get());
+    if (chinese) {
+        EXPECT_STREQ("\xd0\xa7\xb9\xfb abc", narrow.get());
+    } else if (GetACP() == 1252) {
+        EXPECT_STREQ("caf\xe9 abc", narrow.get());
+    }
 
     tstring back(narrow.get());
     EXPECT_EQ(wide, back.GetBase());
