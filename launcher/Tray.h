@@ -1,6 +1,12 @@
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
+
+#include <memory>
+#include <type_traits>
+
+#include "launcher/MenuEx.h"
 
 constexpr UINT kTrayNotifyMessage = WM_USER + 12;  // 1036
 constexpr UINT kRelabelMenuMessage = 3012;
@@ -24,4 +30,21 @@ public:
     // WM_INITMENUPOPUP of a non-system menu.
     void PreparePopup(HMENU popup);
     void RemoveIcon();
+
+private:
+    struct ImageListDeleter {
+        void operator()(HIMAGELIST images) const { ImageList_Destroy(images); }
+    };
+    using ImageList = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
+
+    void ShowMenu();
+    void ToggleOwner();
+    void LoadImages();
+
+    UICONTROL::CMenuEx menu_;
+    BOOL iconAdded_ = FALSE;
+    HWND owner_ = nullptr;
+    UICONTROL::CMenuEx* mainPopup_ = nullptr;  // the root's first submenu: the menu that is shown
+    NOTIFYICONDATAW notifyData_ = {};
+    ImageList images_;
 };
