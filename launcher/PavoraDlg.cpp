@@ -1,14 +1,434 @@
 #include "launcher/PavoraDlg.h"
 
+#include <cmath>
+#include <cwchar>
+
 #include "core/frame/TessalyApi.h"
+#include "framework/Application.h"
+#include "framework/MessageBox.h"
+#include "launcher/LanguageText.h"
+#include "launcher/LauncherSettings.h"
+#include "launcher/MediaShow.h"
+#include "launcher/PavoraMessages.h"
 #include "launcher/resource.h"
 
-CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG) {}
+namespace {
+
+// Timer 1 hides the bar once after start-up; the others belong to the rotation.
+constexpr UINT_PTR kHideTimer = 1;
+constexpr UINT kHideAfterStart = 100;
+constexpr UINT kHideAfterEffect = 1000;
+
+// The library keeps the point callback for its point pipeline; the lock is what the
+// callback guards.
+class PointLock {
+public:
+    PointLock() { InitializeCriticalSection(&section_); }
+    ~PointLock() { DeleteCriticalSection(&section_); }
+    PointLock(const PointLock&) = delete;
+    PointLock& operator=(const PointLock&) = delete;
+    void Pass()
+    {
+        EnterCriticalSection(&section_);
+        LeaveCriticalSection(&section_);
+    }
+
+private:
+    CRITICAL_SECTION section_;
+};
+
+PointLock& ThePointLock()
+{
+    static PointLock lock;
+    return lock;
+}
+
+void OnPoint()
+{
+    ThePointLock().Pass();
+}
+
+}  // namespace
+
+CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG), rotation_(*this)
+{
+    ThePointLock();
+    icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
 
 BOOL CPavoraDlg::OnInitDialog()
 {
-    tstring title = GetLanStr(L"6");
-    SetWindowTextW(Handle(), title.Data());
+    if (kit::Application* app = kit::Application::Current()) app->SetMainWindow(Handle());
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
+
+    penMode_ = launcher::IsPenMode();
+    FillPointCounts();
+    tray_.Create(Handle(), L"Quorvane", icon_);
+    ApplyLanguage();
+    if (!penMode_) EnableWindow(Item(IDC_BTN_QUICK), FALSE);
+    SetPointCallBackMethod(OnPoint);
+    RegisterHotKeys();
+
+    AnalysisEffectXml();
+    effects_ = GetEffectPlayInfo();
+    rotation_.SetPlaylist(effects_);
+    ChooseStartupAction();
+
     InitData(this);
     return TRUE;
+}
+
+void CPavoraDlg::FillPointCounts()
+{
+    HWND box = Item(IDC_COMBO_POINTS);
+    for (const wchar_t* count : {L"4", L"16", L"25", L"36"})
+        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(count));
+    SendMessageW(box, CB_SETCURSEL, 0, 0);
+}
+
+void CPavoraDlg::ApplyLanguage()
+{
+    static const struct {
+        int control;
+        const wchar_t* text;
+    } kCaptions[] = {
+        {IDC_STATIC_STATUS, L"28"}, {IDC_BTN_SETTING, L"1"}, {IDC_STATIC_POINTS, L"5"},
+        {IDC_BTN_CALIBRATE, L"2"},  {IDC_BTN_ROTATION, L"3"}, {IDC_BTN_HIDE, L"4"},
+    };
+    for (const auto& caption : kCaptions) SetItemText(caption.control, LanguageText(caption.text).c_str());
+    SetWindowTextW(Handle(), LanguageText(L"6").c_str());
+}
+
+void CPavoraDlg::RegisterHotKeys()
+{
+    if (!hotKeys_.Register(Handle()))
+        kit::ShowMessageBox(Handle(), L"关闭快捷键冲突\nALT+ESC被占用", L"信息提示", MB_OK);
+}
+
+void CPavoraDlg::ChooseStartupAction()
+{
+    size_t count = effects_ ? effects_->size() : 0;
+    if (count == 1) {
+        const EffectEntry& entry = (*effects_)[0];
+        std::wstring path(entry.path, wcsnlen(entry.path, sizeof(entry.path) / sizeof(entry.path[0])));
+        if (PlayEffect(path.c_str())) {
+            SendMessageW(Handle(), launcher::kEffectStartedMessage, reinterpret_cast<WPARAM>(&path), 0);
+            SetTimer(Handle(), kHideTimer, kHideAfterEffect, nullptr);
+            SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
+        }
+    } else if (!penMode_) {
+        if (count > 0 && launcher::IsAutoRotation()) {
+            rotation_.Toggle();
+            SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
+            SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
+        }
+    } else if (IsWindows7TouchMode() && launcher::StartsMediaShow()) {
+        launcher::RunMediaShow(Handle(), penMode_);
+        SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
+    }
+}
+
+bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
+{
+    if (id == IDC_COMBO_POINTS) {
+        if (code == CBN_SELCHANGE) OnPointCountChanged();
+        return true;
+    }
+    switch (id) {
+    case IDC_BTN_SETTING:
+    case kMenuSettings:
+        GeneralSetting();
+        return true;
+    case IDC_BTN_CALIBRATE:
+    case kMenuCalibrate:
+        OnCalibrate();
+        return true;
+    case kMenuEndCalibration:
+        CloseCab();
+        return true;
+    case IDC_BTN_HIDE:
+        Show(SW_HIDE);
+        return true;
+    case IDC_BTN_ROTATION:
+        rotation_.Toggle();
+        return true;
+    case IDC_BTN_QUICK:
+    case kMenuQuickBar:
+        ShowQuickToolBar(SW_SHOWNORMAL);
+        return true;
+    case kMenuScreenArea:
+        ShowScreenAreaDlg();
+        return true;
+    case kMenuReset:
+        OnReset();
+        return true;
+    case kMenuMediaShow:
+        launcher::RunMediaShow(Handle(), penMode_);
+        return true;
+    case kit::kCommandAppExit:
+        if (kit::Application* app = kit::Application::Current()) return app->OnCommand(id);
+        return false;
+    default:
+        return false;
+    }
+}
+
+void CPavoraDlg::OnCalibrate()
+{
+    int points = _wtoi(ItemText(IDC_COMBO_POINTS).c_str());
+    int side = points > 0 ? static_cast<int>(std::sqrt(static_cast<double>(points))) : 0;
+    Calibration(side, side);
+}
+
+void CPavoraDlg::OnPointCountChanged()
+{
+    HWND box = Item(IDC_COMBO_POINTS);
+    LRESULT selected = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR) return;
+    wchar_t text[16] = L"";
+    if (SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0) >= 16) return;
+    SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
+    SetCalibrationPointNum(_wtoi(text));
+}
+
+void CPavoraDlg::OnReset()
+{
+    if (kit::ShowMessageBox(Handle(), L"是否重置所有参数?", L"友情提示", MB_YESNO) == IDYES) Reset();
+}
+
+INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
+{
+    switch (message) {
+    case WM_PAINT:
+        handled = OnPaintMinimised();
+        return 0;
+    case WM_QUERYDRAGICON:
+        handled = true;
+        return reinterpret_cast<INT_PTR>(icon_);
+    case WM_LBUTTONDOWN:
+        OnDragBar(lParam);
+        handled = true;
+        return 0;
+    case kTrayNotifyMessage:
+        handled = true;
+        return tray_.OnNotify(wParam, lParam);
+    case launcher::kShowBarMessage:
+        Show(SW_SHOWNORMAL);
+        handled = true;
+        return 0;
+    case kRelabelMenuMessage:
+        OnRelabelMenu(reinterpret_cast<HMENU>(wParam));
+        handled = true;
+        return 0;
+    case launcher::kEffectStartedMessage:
+        if (wParam) rotation_.OnEffectStarted(*reinterpret_cast<const std::wstring*>(wParam));
+        handled = true;
+        return 0;
+    case WM_HOTKEY:
+        OnHotKey(wParam, lParam);
+        return 0;  // and on to default processing
+    case WM_TIMER:
+        OnTimer(wParam);
+        return 0;  // and on to default processing
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (!measure || measure->CtlType != ODT_MENU) return 0;
+        tray_.MeasureItem(measure);
+        handled = true;
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        auto* draw = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (!draw || draw->CtlType != ODT_MENU) return 0;
+        handled = tray_.DrawItem(draw);
+        return TRUE;
+    }
+    case WM_INITMENUPOPUP:
+        // Default processing first; the owner-drawn look is only for the tray's menus.
+        DefWindowProcW(Handle(), message, wParam, lParam);
+        if (!HIWORD(lParam)) tray_.PreparePopup(reinterpret_cast<HMENU>(wParam));
+        handled = true;
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+bool CPavoraDlg::PreTranslateMessage(MSG* msg)
+{
+    // Enter and Esc would end the bar through the dialog manager, and Space would click
+    // the focused button; none of them may. Esc brings a hidden bar back instead.
+    if (msg->message != WM_KEYDOWN) return false;
+    if (msg->hwnd != Handle() && !IsChild(Handle(), msg->hwnd)) return false;
+    switch (msg->wParam) {
+    case VK_RETURN:
+    case VK_SPACE:
+        msg->wParam = 0;
+        return true;
+    case VK_ESCAPE:
+        msg->wParam = 0;
+        Show(SW_SHOWNORMAL);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
+{
+    using Action = launcher::HotKeys::Action;
+    switch (hotKeys_.Match(id, keys)) {
+    case Action::Exit:
+        OnOK();
+        break;
+    case Action::RefreshBackground:
+        RefreshBkGround();
+        break;
+    case Action::Settings:
+        Show(SW_SHOWNORMAL);
+        GeneralSetting();
+        break;
+    case Action::ToggleRotation:
+        rotation_.Toggle();
+        break;
+    case Action::None:
+        break;
+    }
+}
+
+void CPavoraDlg::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kHideTimer:
+        Show(SW_HIDE);
+        KillTimer(Handle(), kHideTimer);
+        break;
+    case launcher::kRotationTimer:
+        rotation_.Step();
+        break;
+    case launcher::kWatchdogTimer:
+        rotation_.Watchdog();
+        break;
+    case launcher::kFrontTimer:
+        rotation_.BringEffectToFront();
+        break;
+    default:
+        break;
+    }
+}
+
+void CPavoraDlg::OnRelabelMenu(HMENU popup)
+{
+    static const struct {
+        UINT command;
+        const wchar_t* text;
+    } kLabels[] = {
+        {kMenuCalibrate, L"2"}, {kMenuSettings, L"1"}, {kit::kCommandAppExit, L"7"}, {kMenuScreenArea, L"58"},
+    };
+    for (const auto& label : kLabels)
+        ModifyMenuW(popup, label.command, MF_BYCOMMAND | MF_STRING, label.command, LanguageText(label.text).c_str());
+}
+
+bool CPavoraDlg::OnPaintMinimised()
+{
+    if (!IsIconic(Handle())) return false;
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    DrawIcon(dc, x, y, icon_);
+    EndPaint(Handle(), &paint);
+    return true;
+}
+
+void CPavoraDlg::OnDragBar(LPARAM position)
+{
+    // A click anywhere in the client area drags the bar as if on its caption.
+    POINT point = {static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    ClientToScreen(Handle(), &point);
+    PostMessageW(Handle(), WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(point.x, point.y));
+}
+
+void CPavoraDlg::OnDestroy()
+{
+    hotKeys_.Unregister(Handle());
+    KillTimer(Handle(), launcher::kWatchdogTimer);
+    CloseCCV();
+}
+
+// launcher::RotationHost
+
+bool CPavoraDlg::StartEffect(const wchar_t* path)
+{
+    return PlayEffect(path);
+}
+
+int CPavoraDlg::StopEffect(const wchar_t* path)
+{
+    return KillProcessByName(path);
+}
+
+bool CPavoraDlg::IsNativeEffect(const std::wstring& path)
+{
+    return IsCplusEffect(path) != FALSE;
+}
+
+HWND CPavoraDlg::FindEffectWindow()
+{
+    return GetFlashWnd();
+}
+
+void CPavoraDlg::BringToFront(HWND window)
+{
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+}
+
+std::wstring CPavoraDlg::LanguageText(const wchar_t* id)
+{
+    return launcher::LanguageText(id);
+}
+
+void CPavoraDlg::ShowBar(bool show)
+{
+    Show(show ? SW_SHOW : SW_HIDE);
+}
+
+bool CPavoraDlg::IsBarVisible()
+{
+    return IsVisible();
+}
+
+std::wstring CPavoraDlg::RotationCaption()
+{
+    return ItemText(IDC_BTN_ROTATION);
+}
+
+void CPavoraDlg::SetRotationCaption(const std::wstring& text)
+{
+    SetItemText(IDC_BTN_ROTATION, text.c_str());
+}
+
+void CPavoraDlg::SetStatusText(const std::wstring& text)
+{
+    SetItemText(IDC_STATIC_STATUS, text.c_str());
+}
+
+void CPavoraDlg::StartTimer(UINT_PTR id, UINT period)
+{
+    SetTimer(Handle(), id, period, nullptr);
+}
+
+void CPavoraDlg::StopTimer(UINT_PTR id)
+{
+    KillTimer(Handle(), id);
+}
+
+void CPavoraDlg::ShowTips(const std::wstring& text)
+{
+    kit::ShowMessageBox(Handle(), text.c_str(), L"Tips", MB_OK | MB_ICONWARNING);
 }

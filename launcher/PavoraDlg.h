@@ -1,10 +1,75 @@
 #pragma once
-#include "framework/Dialog.h"
+#include <windows.h>
 
-class CPavoraDlg : public kit::Dialog {
+#include <string>
+
+#include "framework/Dialog.h"
+#include "launcher/EffectRotation.h"
+#include "launcher/HotKeys.h"
+#include "launcher/RotationHost.h"
+#include "launcher/Tray.h"
+
+// The launcher's main window: a narrow, always-on-top bar of buttons, hidden most of
+// the time and reached through the tray icon. It owns the hot keys, the timers and the
+// tray icon and routes every command to the library. Its title (language text 6) is how
+// a second copy of the launcher and the library's effect page find it.
+class CPavoraDlg : public kit::Dialog, private launcher::RotationHost {
 public:
     CPavoraDlg();
 
 protected:
     BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    bool PreTranslateMessage(MSG* msg) override;
+    void OnDestroy() override;
+
+private:
+    // Commands of the buttons and of the tray menu.
+    enum : WORD {
+        kMenuCalibrate = 32772,
+        kMenuSettings = 32776,
+        kMenuScreenArea = 32778,
+        kMenuEndCalibration = 32779,
+        kMenuMediaShow = 32783,
+        kMenuReset = 32785,
+        kMenuQuickBar = 32787,
+    };
+
+    void ApplyLanguage();
+    void FillPointCounts();
+    void RegisterHotKeys();
+    void ChooseStartupAction();
+
+    void OnCalibrate();
+    void OnPointCountChanged();
+    void OnReset();
+    void OnHotKey(WPARAM id, LPARAM keys);
+    void OnTimer(UINT_PTR id);
+    void OnRelabelMenu(HMENU popup);
+    bool OnPaintMinimised();
+    void OnDragBar(LPARAM position);
+
+    // launcher::RotationHost
+    bool StartEffect(const wchar_t* path) override;
+    int StopEffect(const wchar_t* path) override;
+    bool IsNativeEffect(const std::wstring& path) override;
+    HWND FindEffectWindow() override;
+    void BringToFront(HWND window) override;
+    std::wstring LanguageText(const wchar_t* id) override;
+    void ShowBar(bool show) override;
+    bool IsBarVisible() override;
+    std::wstring RotationCaption() override;
+    void SetRotationCaption(const std::wstring& text) override;
+    void SetStatusText(const std::wstring& text) override;
+    void StartTimer(UINT_PTR id, UINT period) override;
+    void StopTimer(UINT_PTR id) override;
+    void ShowTips(const std::wstring& text) override;
+
+    HICON icon_ = nullptr;
+    CTray tray_;
+    launcher::HotKeys hotKeys_;
+    launcher::EffectRotation rotation_;
+    const EffectList* effects_ = nullptr;
+    bool penMode_ = false;
 };

@@ -1,0 +1,122 @@
+#include "launcher/EffectRotation.h"
+
+#include <cwchar>
+
+namespace launcher {
+namespace {
+
+std::wstring PathOf(const EffectEntry& entry)
+{
+    return std::wstring(entry.path, wcsnlen(entry.path, sizeof(entry.path) / sizeof(entry.path[0])));
+}
+
+}  // namespace
+
+EffectRotation::EffectRotation(RotationHost& host) : host_(host) {}
+
+int EffectRotation::Count() const
+{
+    return playlist_ ? static_cast<int>(playlist_->size()) : 0;
+}
+
+UINT EffectRotation::PeriodOf(float minutes)
+{
+    // In double the product of any float and 60,000 is exact, so the cut is the same in
+    // every build. A time that no timer takes (negative, not a number, beyond the longest
+    // period) must not reach the conversion, where it would be undefined.
+    double milliseconds = static_cast<double>(minutes) * 60000.0;
+    if (!(milliseconds > 0)) return 0;
+    if (milliseconds >= static_cast<double>(USER_TIMER_MAXIMUM)) return USER_TIMER_MAXIMUM;
+    return static_cast<UINT>(milliseconds);
+}
+
+void EffectRotation::Toggle()
+{
+    std::wstring stoppedCaption = host_.LanguageText(L"3");
+    if (host_.RotationCaption() != stoppedCaption) {
+        host_.SetRotationCaption(stoppedCaption);
+        if (index_ != -1) StopPlaying();
+        // A later start goes on after the entry that played (after entry 0 when the list shrank).
+        if (Count() == 0) index_ = -1;
+        else if (index_ >= Count()) index_ = 0;
+        host_.StopTimer(kRotationTimer);
+        host_.ShowBar(true);
+        host_.SetStatusText(host_.LanguageText(L"28"));
+        return;
+    }
+
+    if (Count() == 0) {
+        host_.ShowTips(host_.LanguageText(L"27"));
+        return;
+    }
+    host_.ShowBar(false);
+    // The captions say "running" even when the first start fails: the next step comes
+    // only with timer 2, which a failed start leaves as it was.
+    Advance();
+    host_.SetRotationCaption(host_.LanguageText(L"8"));
+    host_.SetStatusText(host_.LanguageText(L"29"));
+}
+
+void EffectRotation::Step()
+{
+    StopPlaying();
+    Advance();
+}
+
+bool EffectRotation::Advance()
+{
+    if (Count() == 0) return false;
+    // Wraps after the last entry, and also when the list shrank below the index.
+    ++index_;
+    if (index_ >= Count()) index_ = 0;
+    const EffectEntry& entry = (*playlist_)[static_cast<size_t>(index_)];
+    std::wstring path = PathOf(entry);
+    if (!host_.StartEffect(path.c_str())) return false;
+    playingPath_ = path;
+    host_.StopTimer(kRotationTimer);
+    host_.StartTimer(kRotationTimer, PeriodOf(entry.time));
+    return true;
+}
+
+void EffectRotation::StopPlaying()
+{
+    // The effect page replaces the playlist in place while the rotation runs. When the
+    // index still names an entry, that entry is stopped; when the list shrank or emptied
+    // under it, the program that the rotation started last is stopped instead, so that
+    // it does not run on beside the next one.
+    if (index_ >= 0 && index_ < Count()) host_.StopEffect(PathOf((*playlist_)[static_cast<size_t>(index_)]).c_str());
+    else if (!playingPath_.empty()) host_.StopEffect(playingPath_.c_str());
+    playingPath_.clear();
+}
+
+void EffectRotation::OnEffectStarted(const std::wstring& path)
+{
+    if (host_.IsBarVisible()) host_.ShowBar(false);
+    watchedPath_.clear();
+    host_.StopTimer(kWatchdogTimer);
+    if (host_.IsNativeEffect(path)) {
+        watchedPath_ = path;
+        host_.StartTimer(kWatchdogTimer, kWatchdogPeriod);
+    }
+}
+
+void EffectRotation::Watchdog()
+{
+    if (watchedPath_.empty()) return;
+    if (host_.StopEffect(watchedPath_.c_str()) != 0) {
+        host_.StartEffect(watchedPath_.c_str());
+        return;
+    }
+    // The user closed it: nothing left to watch.
+    host_.StopTimer(kWatchdogTimer);
+    watchedPath_.clear();
+}
+
+void EffectRotation::BringEffectToFront()
+{
+    host_.StopTimer(kFrontTimer);
+    HWND window = host_.FindEffectWindow();
+    if (window) host_.BringToFront(window);
+}
+
+}  // namespace launcher

@@ -1,0 +1,58 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+#include "core/effects/EffectEntry.h"
+#include "launcher/RotationHost.h"
+
+namespace launcher {
+
+constexpr UINT_PTR kRotationTimer = 2;
+constexpr UINT_PTR kWatchdogTimer = 3;
+constexpr UINT_PTR kFrontTimer = 4;
+constexpr UINT kWatchdogPeriod = 20 * 60 * 1000;
+constexpr UINT kFrontDelay = 20000;
+
+// Plays the library's playlist in turn on the bar's timers, restarts a lone native
+// effect every 20 minutes and brings the effect window to the front after start-up.
+// The caption of the rotation button is the state: language text 3 means stopped.
+class EffectRotation {
+public:
+    explicit EffectRotation(RotationHost& host);
+
+    // The library's playlist; the library owns it and may replace its content in place.
+    void SetPlaylist(const EffectList* playlist) { playlist_ = playlist; }
+
+    // The rotation button and Alt+F4.
+    void Toggle();
+    // Timer 2: the current entry's time is up.
+    void Step();
+    // Message 6568.
+    void OnEffectStarted(const std::wstring& path);
+    // Timer 3.
+    void Watchdog();
+    // Timer 4 (one shot).
+    void BringEffectToFront();
+
+    int Index() const { return index_; }
+    const std::wstring& WatchedPath() const { return watchedPath_; }
+
+    // Timer 2's period for an entry: minutes × 60,000 ms, the fraction cut off.
+    static UINT PeriodOf(float minutes);
+
+private:
+    bool Advance();
+    void StopPlaying();
+    int Count() const;
+
+    RotationHost& host_;
+    const EffectList* playlist_ = nullptr;
+    int index_ = -1;
+    std::wstring watchedPath_;
+    // The program that the rotation started last. It is what a stop ends when the
+    // playlist shrank under the rotation and the index no longer names an entry.
+    std::wstring playingPath_;
+};
+
+}  // namespace launcher

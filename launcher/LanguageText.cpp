@@ -1,0 +1,14 @@
+#include "launcher/LanguageText.h"
+
+#include "core/frame/TessalyApi.h"
+
+namespace launcher {
+
+std::wstring LanguageText(const wchar_t* id)
+{
+    tstring text = GetLanStr(id);
+    const wchar_t* data = text.Data();
+    return data ? std::wstring(data) : std::wstring();
+}
+
+}  // namespace launcher

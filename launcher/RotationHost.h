@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace launcher {
+
+// What the effect rotation needs of the launcher's bar and of the library. The bar
+// implements it with its controls, its timers and the library's exports.
+class RotationHost {
+public:
+    virtual ~RotationHost() = default;
+
+    virtual bool StartEffect(const wchar_t* path) = 0;
+    // Non-zero exactly when the program was running and has been ended.
+    virtual int StopEffect(const wchar_t* path) = 0;
+    // A native effect program ("effect.exe"), which the watchdog restarts.
+    virtual bool IsNativeEffect(const std::wstring& path) = 0;
+    virtual HWND FindEffectWindow() = 0;
+    virtual void BringToFront(HWND window) = 0;
+    virtual std::wstring LanguageText(const wchar_t* id) = 0;
+
+    virtual void ShowBar(bool show) = 0;
+    virtual bool IsBarVisible() = 0;
+    virtual std::wstring RotationCaption() = 0;
+    virtual void SetRotationCaption(const std::wstring& text) = 0;
+    virtual void SetStatusText(const std::wstring& text) = 0;
+    virtual void StartTimer(UINT_PTR id, UINT period) = 0;
+    virtual void StopTimer(UINT_PTR id) = 0;
+    // A warning box owned by the bar, caption "Tips".
+    virtual void ShowTips(const std::wstring& text) = 0;
+};
+
+}  // namespace launcher
