@@ -10,6 +10,7 @@
 #include "launcher/LauncherSettings.h"
 #include "launcher/MediaShow.h"
 #include "launcher/PavoraMessages.h"
+#include "launcher/TrayResources.h"
 #include "launcher/resource.h"
 
 namespace {
@@ -137,14 +138,14 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
     }
     switch (id) {
     case IDC_BTN_SETTING:
-    case kMenuSettings:
+    case ID_TRAY_SETTINGS:
         GeneralSetting();
         return true;
     case IDC_BTN_CALIBRATE:
-    case kMenuCalibrate:
+    case ID_TRAY_CALIBRATE:
         OnCalibrate();
         return true;
-    case kMenuEndCalibration:
+    case ID_TRAY_END_CALIBRATION:
         CloseCab();
         return true;
     case IDC_BTN_HIDE:
@@ -154,19 +155,19 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
         rotation_.Toggle();
         return true;
     case IDC_BTN_QUICK:
-    case kMenuQuickBar:
+    case ID_TRAY_QUICK_BAR:
         ShowQuickToolBar(SW_SHOWNORMAL);
         return true;
-    case kMenuScreenArea:
+    case ID_TRAY_SHAPED_PROJECTION:
         ShowScreenAreaDlg();
         return true;
-    case kMenuReset:
+    case ID_TRAY_RESET:
         OnReset();
         return true;
-    case kMenuMediaShow:
+    case ID_TRAY_MEDIA_SHOW:
         launcher::RunMediaShow(Handle(), penMode_);
         return true;
-    case kit::kCommandAppExit:
+    case ID_TRAY_EXIT:
         if (kit::Application* app = kit::Application::Current()) return app->OnCommand(id);
         return false;
     default:
@@ -324,7 +325,7 @@ void CPavoraDlg::OnRelabelMenu(HMENU popup)
         UINT command;
         const wchar_t* text;
     } kLabels[] = {
-        {kMenuCalibrate, L"2"}, {kMenuSettings, L"1"}, {kit::kCommandAppExit, L"7"}, {kMenuScreenArea, L"58"},
+        {ID_TRAY_CALIBRATE, L"2"}, {ID_TRAY_SETTINGS, L"1"}, {ID_TRAY_EXIT, L"7"}, {ID_TRAY_SHAPED_PROJECTION, L"58"},
     };
     for (const auto& label : kLabels)
         ModifyMenuW(popup, label.command, MF_BYCOMMAND | MF_STRING, label.command, LanguageText(label.text).c_str());

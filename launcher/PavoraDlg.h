@@ -25,17 +25,6 @@ protected:
     void OnDestroy() override;
 
 private:
-    // Commands of the buttons and of the tray menu.
-    enum : WORD {
-        kMenuCalibrate = 32772,
-        kMenuSettings = 32776,
-        kMenuScreenArea = 32778,
-        kMenuEndCalibration = 32779,
-        kMenuMediaShow = 32783,
-        kMenuReset = 32785,
-        kMenuQuickBar = 32787,
-    };
-
     void ApplyLanguage();
     void FillPointCounts();
     void RegisterHotKeys();
