@@ -1,18 +1,50 @@
-// Effect playlist and effect programs: filled in with the playlist work.
+// The library's exports for the playlist and the effect programs.
+#include "core/effects/EffectPrograms.h"
+#include "core/effects/Playlist.h"
 #include "core/frame/TessalyApi.h"
 
 namespace {
-EffectList& Playlist()
+
+// The path of the effect that the effect page started last.
+std::wstring& LastEffectPath()
 {
-    static EffectList list;
-    return list;
+    static std::wstring path;
+    return path;
 }
+
 }  // namespace
 
-unsigned char AnalysisEffectXml() { return 0; }
-EffectList* __stdcall GetEffectPlayInfo() { return &Playlist(); }
-bool PlayEffect(const wchar_t* path) { return false; }
-BOOL IsCplusEffect(std::wstring path) { return path.find(L"effect.exe") != std::wstring::npos; }
-HWND GetFlashWnd() { return nullptr; }
-std::wstring GetLastEffectPath() { return std::wstring(); }
-void SetLastEffectPath(std::wstring path) {}
+unsigned char AnalysisEffectXml()
+{
+    return tessaly::LoadPlaylist(tessaly::kPlaylistFile, tessaly::LibraryPlaylist()) ? 1 : 0;
+}
+
+EffectList* __stdcall GetEffectPlayInfo()
+{
+    return &tessaly::LibraryPlaylist();
+}
+
+bool PlayEffect(const wchar_t* path)
+{
+    return tessaly::StartEffect(path);
+}
+
+BOOL IsCplusEffect(std::wstring path)
+{
+    return tessaly::IsNativeEffect(path) ? TRUE : FALSE;
+}
+
+HWND GetFlashWnd()
+{
+    return tessaly::FindEffectWindow();
+}
+
+std::wstring GetLastEffectPath()
+{
+    return LastEffectPath();
+}
+
+void SetLastEffectPath(std::wstring path)
+{
+    LastEffectPath() = std::move(path);
+}

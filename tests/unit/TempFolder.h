@@ -1,0 +1,30 @@
+#pragma once
+// A fresh folder under the temporary folder, removed with everything in it at the end.
+#include <windows.h>
+
+#include <string>
+
+namespace testing_support {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder's full path, without a trailing backslash.
+    const std::wstring& Path() const { return path_; }
+    // `relative` below the folder; its parent folders are created.
+    std::wstring MakeFolder(const std::wstring& relative) const;
+    // Writes `bytes` as the whole file `relative` (parents created) and returns its full path.
+    std::wstring WriteFile(const std::wstring& relative, const std::string& bytes) const;
+
+private:
+    std::wstring path_;
+};
+
+// Whole file as bytes; empty when it cannot be read.
+std::string ReadFileBytes(const std::wstring& path);
+
+}  // namespace testing_support
