@@ -1,4 +1,6 @@
 #pragma once
+#include <string>
+
 #include "framework/Application.h"
 
 class TouchManager;
@@ -9,6 +11,9 @@ class CBrimwellApp : public kit::Application {
 public:
     BOOL InitInstance() override;
     int ExitInstance() override;
+
+    // The caption of the library's own message boxes: the module's file name without extension.
+    std::wstring Title() const;
 
     TouchManager* touchManager = nullptr;
     void* ownerWindow = nullptr;

@@ -4,6 +4,7 @@
 #include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/text/ConfigFile.h"
+#include "core/text/LanguageTable.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -15,6 +16,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         tessaly::Library().instance = instance;
         CBrimwellApp& app = TheApp();
         app.SetInstance(instance);
+        tessaly::LanguageTable::Instance();
         return app.InitInstance();
     }
     case DLL_PROCESS_DETACH:

@@ -1,10 +1,28 @@
-// The exports whose behaviour belongs to the library frame itself.
+// The small exports whose behaviour belongs to the library frame itself.
 #include "core/frame/TessalyApi.h"
 
+#include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
+#include "core/text/ConfigFile.h"
+#include "framework/MessageBox.h"
+#include "framework/ResourceScope.h"
 
-void __stdcall InitData(void* ownerWindow) {}
-void __stdcall CloseCCV() {}
+namespace {
+
+// Marks a window as open for the lifetime of the object, so that a second call from
+// inside that window's own message loop returns at once.
+class OpenFlag {
+public:
+    explicit OpenFlag(LONG& flag) : flag_(flag) { flag_ = 1; }
+    ~OpenFlag() { flag_ = 0; }
+    OpenFlag(const OpenFlag&) = delete;
+    OpenFlag& operator=(const OpenFlag&) = delete;
+
+private:
+    LONG& flag_;
+};
+
+}  // namespace
 
 void __stdcall SetPointCallBackMethod(PointCallback callback)
 {
@@ -16,11 +34,47 @@ void SetCalibrationPointNum(int count)
     tessaly::Library().calibrationPointCount = count;
 }
 
-int Reset() { return 0; }
-void __stdcall GeneralSetting() {}
-void ShowScreenAreaDlg() {}
-void ShowMultiCameraCalibDlg() {}
-void ShowQuickToolBar(int showCommand) {}
+int Reset()
+{
+    namespace config = tessaly::config;
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    tessaly::Library().filterWay = 0;
+    config::WriteString(config::kFilterWay, L"0");
+    config::WriteString(config::kDotCursor, L"0");
+    return kit::ShowMessageBox(nullptr, L"恢复默认配置成功\n请重启软件", TheApp().Title().c_str(), MB_OK);
+}
+
+void __stdcall GeneralSetting()
+{
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    tessaly::LibraryState& state = tessaly::Library();
+    if (state.sheetOpen) return;
+    OpenFlag open(state.sheetOpen);
+    // The option sheet runs here, modally.
+}
+
+void ShowMultiCameraCalibDlg()
+{
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    tessaly::LibraryState& state = tessaly::Library();
+    if (state.cameraDialogOpen) return;
+    OpenFlag open(state.cameraDialogOpen);
+    // The video source dialog runs here, modally, with no point clicked yet.
+}
+
+void ShowScreenAreaDlg()
+{
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    // The screen area dialog runs here, modally.
+}
+
+// The floating tool bar serves the pen devices only.
+void ShowQuickToolBar(int showCommand)
+{
+    if (deviceType == 0) return;
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    // The tool bar window is created on first use and shown with `showCommand` here.
+}
 
 // What the callers expect of these is that they return; the tracker does the work itself.
 void __stdcall Calibration(int rows, int columns) {}
@@ -28,6 +82,3 @@ void __stdcall CloseCab() {}
 void __stdcall RectifyCamera() {}
 void __stdcall RefreshBkGround() {}
 void __stdcall SetManagerSmooth(int value) {}
-
-int KillProcessByName(const wchar_t* name) { return 0; }
-void OpenCmdByCommand(std::wstring commandLine, unsigned short showCommand, int wait) {}

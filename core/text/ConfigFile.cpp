@@ -72,18 +72,21 @@ int Language()
 std::vector<tstring> SectionKeys(const wchar_t* section)
 {
     // The buffer grows 200, 800, 6,400, 102,400 characters until at least ten stay free.
-    // Past the largest size the names that fit are listed rather than growing without end.
+    const int kLargestStep = 4;
     DWORD size = 100;
     for (int n = 1;; ++n) {
         size *= 1u << n;
         std::unique_ptr<wchar_t[]> buffer(new wchar_t[size]());
         DWORD returned = GetPrivateProfileStringW(section, nullptr, nullptr, buffer.get(), size, kPath);
         if (returned == 0) return std::vector<tstring>();
-        if (size - returned < 10 && n < 4) continue;
+        if (size - returned < 10 && n < kLargestStep) continue;
         tstring::Replace(buffer.get(), returned, L'\r', L'\0');
         std::wstring text(buffer.get(), returned);
-        tstring all(text);
-        return all.Spilt(L"\r", true);
+        std::vector<tstring> names = tstring(text).Spilt(L"\r", true);
+        // Past the largest buffer the listing stops rather than growing without end. An
+        // overfull buffer ends in a cut name (size - 2 returned): only whole names are kept.
+        if (returned >= size - 2 && !names.empty()) names.pop_back();
+        return names;
     }
 }
 

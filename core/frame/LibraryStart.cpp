@@ -1,0 +1,76 @@
+// Start-up and shutdown calls of the library: InitData and CloseCCV.
+#include <windows.h>
+#include <shellapi.h>
+#include <shlwapi.h>
+
+#include <string>
+#include <vector>
+
+#include "core/frame/BrimwellApp.h"
+#include "core/frame/LibraryState.h"
+#include "core/frame/Processes.h"
+#include "core/frame/TessalyApi.h"
+#include "core/text/ConfigFile.h"
+#include "core/touch/Cursor.h"
+#include "framework/MessageBox.h"
+#include "framework/ResourceScope.h"
+
+namespace {
+
+const wchar_t kKeepAwakeProgram[] = L"Tavisto.exe";
+
+// Copied installations often arrive read-only (from a disc or an archive); the tracker
+// and the settings pages must be able to write their files. The pattern is quoted and
+// separated from the folder so that blanks in the path work and sibling folders that
+// merely start with the same name are left alone.
+void ClearReadOnlyBelow(const std::wstring& folder)
+{
+    std::wstring pattern = folder;
+    if (pattern.empty() || pattern.back() != L'\\') pattern += L'\\';
+    pattern += L'*';
+    std::wstring parameters = L"/c attrib \"" + pattern + L"\" -r /s /d";
+    ShellExecuteW(nullptr, L"open", L"cmd.exe", parameters.c_str(), nullptr, SW_HIDE);
+}
+
+// Security programs that block the mouse input or the camera of the pen and laser devices.
+void WarnAboutSecurityPrograms()
+{
+    namespace config = tessaly::config;
+    if (deviceType == 0 || config::ReadInt(config::kCheck360) == 0) return;
+    if (!tessaly::AnyProcessRunning({L"360tray.exe", L"360safe.exe", L"AVP.exe", L"rav.exe"})) return;
+    kit::ShowMessageBox(nullptr, L"发现360等杀毒,请退出\n否则鼠标无响应或摄像头打不开", L"信息提示",
+                        MB_OK | MB_ICONWARNING);
+}
+
+}  // namespace
+
+void __stdcall InitData(void* ownerWindow)
+{
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+    TheApp().ownerWindow = ownerWindow;
+
+    wchar_t folder[MAX_PATH + 1] = L"";
+    DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
+    if (length > 0 && length < MAX_PATH) ClearReadOnlyBelow(folder);
+
+    if (tessaly::config::ReadInt(tessaly::config::kDotCursor) != 0) SetDotCursor(true);
+    WarnAboutSecurityPrograms();
+    tessaly::StartProgramIfPresent(kKeepAwakeProgram, SW_SHOW);
+}
+
+// The keep-awake program is looked for beside the program file here, not in the
+// current directory as at start: the two differ when the launcher was started from elsewhere.
+void __stdcall CloseCCV()
+{
+    kit::ModuleStateScope scope(tessaly::Library().instance);
+
+    wchar_t program[MAX_PATH + 1] = L"";
+    DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) {
+        std::wstring path(program, length);
+        path.erase(path.rfind(L'\\') + 1);
+        path += kKeepAwakeProgram;
+        if (PathFileExistsW(path.c_str())) KillProcessByName(path.c_str());
+    }
+    RestoreCursor();
+}
