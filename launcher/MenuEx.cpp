@@ -20,6 +20,7 @@ const wchar_t kFontFace[] = L"微软雅黑";
 const wchar_t kCheckMark[] = L"√";
 
 // State bits that survive copying and re-owner-drawing an item.
+// The default mark is not among the flags InsertMenuW and ModifyMenuW take: it is set again afterwards.
 constexpr UINT kKeptState = MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_MENUBARBREAK | MF_MENUBREAK | MF_SEPARATOR;
 
 std::map<HMENU, CMenuEx*>& Registry()
@@ -91,6 +92,11 @@ std::wstring MenuText(HMENU menu, int position)
     wchar_t text[kMaxText + 1] = L"";
     GetMenuStringW(menu, position, text, kMaxText + 1, MF_BYPOSITION);
     return text;
+}
+
+void KeepDefault(HMENU menu, int position, UINT state)
+{
+    if (state & MF_DEFAULT) SetMenuDefaultItem(menu, static_cast<UINT>(position), TRUE);
 }
 
 // A font given in tenths of a point, its height taken from the resolution of the device it is drawn on.
@@ -244,6 +250,7 @@ bool CMenuEx::CopyItem(HMENU source, int position)
             item = reinterpret_cast<LPCWSTR>(record.get());
         }
         if (!InsertMenuW(menu_, insertAt, flags, reinterpret_cast<UINT_PTR>(submenu->Handle()), item)) return false;
+        KeepDefault(menu_, position, state);
         submenu->ownsHandle_ = false;
         record->submenu = std::move(submenu);
         items_.push_back(std::move(record));
@@ -260,6 +267,7 @@ bool CMenuEx::CopyItem(HMENU source, int position)
         item = reinterpret_cast<LPCWSTR>(record.get());
     }
     if (!InsertMenuW(menu_, insertAt, flags, id, item)) return false;
+    KeepDefault(menu_, position, state);
     items_.push_back(std::move(record));
     return true;
 }
@@ -411,6 +419,7 @@ void CMenuEx::AdoptItem(int position, int id, UINT state, const std::wstring& te
     } else {
         ModifyMenuW(menu_, static_cast<UINT>(position), MF_BYPOSITION | MF_OWNERDRAW | (state & kKeptState),
                     static_cast<UINT_PTR>(static_cast<UINT>(id)), reinterpret_cast<LPCWSTR>(record.get()));
+        KeepDefault(menu_, position, state);
     }
     items_.insert(items_.begin() + position, std::move(record));
 }
@@ -435,6 +444,7 @@ void CMenuEx::PreparePopup()
         item->text = text;
         ModifyMenuW(menu_, static_cast<UINT>(position), MF_BYPOSITION | MF_OWNERDRAW | (state & kKeptState),
                     static_cast<UINT_PTR>(static_cast<UINT>(id)), reinterpret_cast<LPCWSTR>(item));
+        KeepDefault(menu_, position, state);
     }
     if (ItemCount() > count) items_.resize(static_cast<size_t>(count));
 }
