@@ -1,0 +1,134 @@
+// The library's start-up and shutdown calls, driven through the real launcher.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/e2e/StagedInstall.h"
+
+using namespace e2e;
+
+namespace {
+
+bool IsReadOnly(const std::wstring& path)
+{
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+void WriteReadOnlyFile(const std::wstring& path)
+{
+    WriteBytes(path, "x");
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs)
+{
+    for (DWORD start = GetTickCount(); !condition(); Pump(50))
+        if (GetTickCount() - start > timeoutMs) return false;
+    return true;
+}
+
+// Starts the launcher and returns once its bar shows: the library's start-up has run by then.
+HANDLE StartLauncher(StagedInstall& install, HWND* bar = nullptr)
+{
+    std::wstring title = install.UseUniqueTitle();
+    HANDLE process = install.Launch();
+    HWND window = process ? StagedInstall::WaitForWindow(title, 15000) : nullptr;
+    if (bar) *bar = window;
+    return window ? process : nullptr;
+}
+
+const wchar_t kSecurityWarning[] = L"发现360等杀毒,请退出\n否则鼠标无响应或摄像头打不开";
+
+}  // namespace
+
+// A blank in the installation's path must not break the command, and a sibling folder
+// whose name merely starts like the installation's must be left alone.
+TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
+{
+    StagedInstall install(L"Library Start ReadOnly");
+    std::wstring sibling = install.Folder() + L"-sibling";
+    RemoveTree(sibling);
+    CreateDirectoryW(sibling.c_str(), nullptr);
+    CreateDirectoryW(install.Path(L"data\\deep folder").c_str(), nullptr);
+    std::wstring top = install.Path(L"read only.txt"), deep = install.Path(L"data\\deep folder\\settings.xml");
+    std::wstring outside = sibling + L"\\read only.txt";
+    for (const std::wstring& path : {top, deep, outside}) WriteReadOnlyFile(path);
+    ASSERT_TRUE(IsReadOnly(top) && IsReadOnly(deep) && IsReadOnly(outside));
+
+    ASSERT_NE(StartLauncher(install), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !IsReadOnly(top) && !IsReadOnly(deep); }, 20000));
+    EXPECT_TRUE(WaitFor([] { return CountProcesses(L"attrib.exe") == 0 && CountProcesses(L"cmd.exe") == 0; }, 20000));
+    EXPECT_TRUE(IsReadOnly(outside));
+    RemoveTree(sibling);
+}
+
+TEST(LibraryStart, KeepAwakeProgramRunsFromStartToExit)
+{
+    KillProcesses(L"Tavisto.exe");
+    StagedInstall install(L"LibraryStartKeepAwake");
+    install.CopyProgram(L"pavora_test_process.exe", L"Tavisto.exe");
+    HWND bar = nullptr;
+    HANDLE launcher = StartLauncher(install, &bar);
+    ASSERT_NE(launcher, nullptr);
+    EXPECT_TRUE(WaitForProcessCount(L"Tavisto.exe", 1, 15000));
+
+    PostMessageW(bar, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(WaitForExit(launcher, 15000));
+    EXPECT_TRUE(WaitForProcessCount(L"Tavisto.exe", 0, 10000));
+    KillProcesses(L"Tavisto.exe");
+}
+
+TEST(LibraryStart, NoKeepAwakeProgramNoneStarted)
+{
+    KillProcesses(L"Tavisto.exe");
+    StagedInstall install(L"LibraryStartNoKeepAwake");
+    ASSERT_NE(StartLauncher(install), nullptr);
+    Pump(500);
+    EXPECT_EQ(CountProcesses(L"Tavisto.exe"), 0);
+}
+
+struct SecurityCase {
+    const char* name;
+    const char* config;
+    const wchar_t* running;  // a security program's image name, or null
+    bool warned;
+};
+
+class SecurityWarning : public testing::TestWithParam<SecurityCase> {};
+
+// The pen and laser devices warn when a listed security program runs, unless the check is off.
+TEST_P(SecurityWarning, AppearsOnlyForPenDevicesWithTheCheckOnAndAProgramRunning)
+{
+    const SecurityCase& item = GetParam();
+    StagedInstall install(L"LibraryStartSecurity");
+    install.WriteConfig(item.config);
+    if (item.running) {
+        install.CopyProgram(L"pavora_test_process.exe", item.running);
+        ASSERT_NE(install.Launch(item.running), nullptr);
+        ASSERT_TRUE(WaitForProcessCount(item.running, 1, 15000));
+    }
+    ASSERT_NE(StartLauncher(install), nullptr);
+
+    int warnings = 0;
+    for (const MessageBoxRecord& box : install.MessageBoxes()) {
+        if (box.text != kSecurityWarning) continue;
+        ++warnings;
+        EXPECT_EQ(box.caption, L"信息提示");
+        EXPECT_EQ(box.ownerTitle, L"");
+        EXPECT_EQ(box.type, static_cast<UINT>(MB_OK | MB_ICONWARNING));
+    }
+    EXPECT_EQ(warnings, item.warned ? 1 : 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LibraryStart, SecurityWarning,
+    testing::Values(SecurityCase{"Pen", "[config]\r\nDEVICETYPE=1\r\n", L"360Safe.exe", true},
+                    SecurityCase{"LaserCheckOn", "[config]\r\nDEVICETYPE=2\r\ncheck360 =1\r\n", L"AVP.EXE", true},
+                    SecurityCase{"RearLight", "[config]\r\nDEVICETYPE=3\r\n", L"rav.exe", true},
+                    SecurityCase{"Light", "[config]\r\nDEVICETYPE=0\r\n", L"360tray.exe", false},
+                    SecurityCase{"NoDeviceType", "[config]\r\n", L"360tray.exe", false},
+                    SecurityCase{"CheckOff", "[config]\r\nDEVICETYPE=1\r\ncheck360 =0\r\n", L"360tray.exe", false},
+                    SecurityCase{"NothingRunning", "[config]\r\nDEVICETYPE=1\r\n", nullptr, false}),
+    [](const testing::TestParamInfo<SecurityCase>& info) { return std::string(info.param.name); });
