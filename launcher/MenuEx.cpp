@@ -439,7 +439,8 @@ void CMenuEx::PreparePopup()
             continue;
         }
         if (item->isSubmenu) continue;
-        // An owner-drawn item reads back without text: it is still the one the record describes.
+        // Still owner-drawn, so not relabelled since: its text reads back empty (Windows) or as the
+        // record has it (Wine, which keeps the old string; that case just takes the same text again).
         if ((state & MF_OWNERDRAW) && text != item->text) continue;
         item->text = text;
         ModifyMenuW(menu_, static_cast<UINT>(position), MF_BYPOSITION | MF_OWNERDRAW | (state & kKeptState),

@@ -248,14 +248,16 @@ TEST_F(MenuExDrawTest, PictureOfTheOpenMenus)
     const int column = 182 + 10;
     Dib dib(column * 3, 7 * 40);
     for (int position = 0; position < 7; ++position)
-        DrawRow(popup, position, position == 2 ? ODS_SELECTED : 0, dib.dc(), {0, position * 40, 182, position * 40 + 40});
+        DrawRow(popup, position, position == 2 ? ODS_SELECTED : 0, dib.dc(),
+                {0, position * 40, 182, (position + 1) * 40});
     for (int position = 0; position < 2; ++position)
         DrawRow(advanced, position, position == 0 ? ODS_SELECTED : 0, dib.dc(),
                 {column, (3 + position) * 40, column + 182, (4 + position) * 40});
     const UINT state[] = {ODS_SELECTED, ODS_GRAYED, ODS_CHECKED, 0, 0};
     for (int position = 0, top = 0; position <= kLong; ++position) {
         int height = position == kSeparatorRow ? 10 : 40;
-        DrawRow(states.Handle(), position, state[position], dib.dc(), {2 * column, top, 2 * column + 182, top + height});
+        DrawRow(states.Handle(), position, state[position], dib.dc(),
+                {2 * column, top, 2 * column + 182, top + height});
         top += height;
     }
     // Rows drawn at an offset stay inside their rectangles.

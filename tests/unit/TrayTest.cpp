@@ -61,9 +61,9 @@ TEST_F(TrayTest, TheOwnerGetsTheMainPopupWithEveryItemOwnerDrawnAndImagedByTheId
     HMENU popup = CreateTray();
     ASSERT_EQ(1u, owner.relabelRequests.size());
     ASSERT_EQ(7, GetMenuItemCount(popup));
-    const Expected main[] = {{0, ID_TRAY_CALIBRATE, L"校准", 0},      {1, ID_TRAY_END_CALIBRATION, L"结束校准", 1},
-                             {2, ID_TRAY_SETTINGS, L"设置", 2},       {3, 0xFFFFFFFFu, L"高级调试", 3},
-                             {4, ID_TRAY_QUICK_BAR, L"快捷栏", 4},    {5, ID_TRAY_MEDIA_SHOW, L"媒体展示", 5},
+    const Expected main[] = {{0, ID_TRAY_CALIBRATE, L"校准", 0},   {1, ID_TRAY_END_CALIBRATION, L"结束校准", 1},
+                             {2, ID_TRAY_SETTINGS, L"设置", 2},    {3, 0xFFFFFFFFu, L"高级调试", 3},
+                             {4, ID_TRAY_QUICK_BAR, L"快捷栏", 4}, {5, ID_TRAY_MEDIA_SHOW, L"媒体展示", 5},
                              {6, ID_TRAY_EXIT, L"退出", 6}};
     for (const Expected& item : main) ExpectOwnerDrawn(popup, item);
     HMENU advanced = GetSubMenu(popup, 3);
