@@ -5,6 +5,7 @@
 #include "core/frame/LibraryState.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
+#include "core/touch/TouchManager.h"
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
 {
@@ -16,6 +17,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         tessaly::Library().instance = instance;
         CBrimwellApp& app = TheApp();
         app.SetInstance(instance);
+        TouchManager::CreateLibraryInstance();
         tessaly::LanguageTable::Instance();
         return app.InitInstance();
     }

@@ -4,6 +4,7 @@
 #include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/text/ConfigFile.h"
+#include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
 
@@ -38,7 +39,7 @@ int Reset()
 {
     namespace config = tessaly::config;
     kit::ModuleStateScope scope(tessaly::Library().instance);
-    tessaly::Library().filterWay = 0;
+    if (TouchManager* touch = TheApp().touchManager) touch->SetFilterWay(0);
     config::WriteString(config::kFilterWay, L"0");
     config::WriteString(config::kDotCursor, L"0");
     return kit::ShowMessageBox(nullptr, L"恢复默认配置成功\n请重启软件", TheApp().Title().c_str(), MB_OK);

@@ -16,9 +16,6 @@ struct LibraryState {
     int calibrationPointCount = 4;
     LONG sheetOpen = 0;
     LONG cameraDialogOpen = 0;
-    // The touch state's multi-point filter (0 none, 1 largest x, 2 smallest x). Kept
-    // here until the touch state exists; it then takes this value over.
-    int filterWay = 0;
 };
 
 LibraryState& Library();

@@ -120,10 +120,13 @@ void ofxXmlSettings::setVerbose(bool) {}
 
 bool ofxXmlSettings::loadFile(std::string path)
 {
-    // TinyXML keeps the old tree when the file cannot be opened; a load always replaces it.
+    // TinyXML keeps the old tree when the file cannot be opened, and the part it read of
+    // a malformed one; a failed load leaves nothing, so every read gives its default and a
+    // write-back holds only what was set.
     document.Clear();
     document.ClearError();
     bool loaded = document.LoadFile(DataPath(path));
+    if (!loaded) document.Clear();
     current = &document;
     pushLevel = 0;
     return loaded;

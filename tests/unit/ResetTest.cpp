@@ -8,6 +8,7 @@
 #include "core/frame/LibraryState.h"
 #include "core/frame/TessalyApi.h"
 #include "core/text/ConfigFile.h"
+#include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
 #include "tests/unit/ScratchFolder.h"
 
@@ -51,7 +52,8 @@ TEST(Reset, WritesOnlyItsTwoKeysAndReturnsTheBoxAnswer)
     frame_tests::ScratchFolder folder(L"reset");
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, tessaly::config::kPath);
     folder.Write(L"Bin\\config.ini", kBefore);
-    tessaly::Library().filterWay = 2;
+    TouchManager touch;  // takes FilterWay=2 from the file
+    ASSERT_EQ(touch.filterWay, 2);
 
     std::vector<kit::MessageBoxCall> boxes;
     kit::SetMessageBoxHook([&](const kit::MessageBoxCall& call) {
@@ -69,7 +71,7 @@ TEST(Reset, WritesOnlyItsTwoKeysAndReturnsTheBoxAnswer)
     EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
     EXPECT_FALSE(boxes[0].caption.empty());
 
-    EXPECT_EQ(tessaly::Library().filterWay, 0);
+    EXPECT_EQ(touch.filterWay, 0);
     std::string expected = kBefore;
     expected.replace(expected.find("FilterWay=2"), 11, "FilterWay=0");
     expected.replace(expected.find("bDotCursor=1"), 12, "bDotCursor=0");
