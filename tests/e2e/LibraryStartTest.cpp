@@ -1,6 +1,7 @@
 // The library's start-up and shutdown calls, driven through the real launcher.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "tests/e2e/StagedInstall.h"
@@ -80,21 +81,14 @@ TEST(LibraryStart, KeepAwakeProgramRunsFromStartToExit)
     KillProcesses(L"Tavisto.exe");
 }
 
-TEST(LibraryStart, NoKeepAwakeProgramNoneStarted)
-{
-    KillProcesses(L"Tavisto.exe");
-    StagedInstall install(L"LibraryStartNoKeepAwake");
-    ASSERT_NE(StartLauncher(install), nullptr);
-    Pump(500);
-    EXPECT_EQ(CountProcesses(L"Tavisto.exe"), 0);
-}
-
 struct SecurityCase {
     const char* name;
     const char* config;
     const wchar_t* running;  // a security program's image name, or null
     bool warned;
 };
+
+void PrintTo(const SecurityCase& item, std::ostream* out) { *out << item.name; }
 
 class SecurityWarning : public testing::TestWithParam<SecurityCase> {};
 

@@ -136,16 +136,6 @@ TEST_F(ConfigFile, LanguageBelowOneCountsAsOne)
     EXPECT_EQ(config::Language(), 2);
 }
 
-TEST_F(ConfigFile, WrittenIntegersAreDecimalText)
-{
-    WriteConfig("[config]\r\nFilterWay=2\r\n");
-    config::WriteInt(config::kFilterWay, -12);
-    EXPECT_EQ(config::ReadInt(config::kFilterWay), -12);
-    wchar_t text[16] = L"";
-    GetPrivateProfileStringW(L"config", L"FilterWay", L"", text, 16, L"Bin\\config.ini");
-    EXPECT_STREQ(text, L"-12");
-}
-
 TEST_F(ConfigFile, SectionKeysAreListedCompletelyInFileOrder)
 {
     // 30 names of nine characters overflow the first buffer of 200; 1,000 overflow 6,400.

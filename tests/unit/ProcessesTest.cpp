@@ -161,21 +161,3 @@ TEST_F(Processes, RunCommandWaitsOnlyWhenAsked)
     EXPECT_TRUE(WaitForCount(L"pavora_run_command.exe", 1));
     EXPECT_EQ(KillProcessByName(L"pavora_run_command.exe"), 1);
 }
-
-TEST_F(Processes, RunCommandThatCannotStartIsSilent)
-{
-    OpenCmdByCommand(L"\"" + folder_.Path() + L"\\missing program.exe\"", SW_HIDE, 1);
-}
-
-// Started relative to the current directory, and only when the file is there.
-TEST_F(Processes, StartProgramIfPresentUsesTheCurrentFolder)
-{
-    tessaly::StartProgramIfPresent(L"pavora_keep_awake.exe", SW_HIDE);
-    Sleep(300);
-    EXPECT_EQ(CountProcesses(L"pavora_keep_awake.exe"), 0);
-
-    StandIn(L"pavora_keep_awake.exe");
-    tessaly::StartProgramIfPresent(L"pavora_keep_awake.exe", SW_HIDE);
-    EXPECT_TRUE(WaitForCount(L"pavora_keep_awake.exe", 1));
-    EXPECT_EQ(KillProcessByName(L"pavora_keep_awake.exe"), 1);
-}
