@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cwchar>
+#include <limits>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "launcher/EffectRotation.h"
+
+using launcher::EffectRotation;
+
+namespace {
+
+// The bar and the library as the rotation sees them: programs run in a set, timers are
+// remembered with their periods, and the language text of a number is "T" + number.
+class FakeHost : public launcher::RotationHost {
+public:
+    std::set<std::wstring> running;
+    std::set<std::wstring> failing;  // programs whose start fails
+    std::vector<std::wstring> started, stopped;
+    std::map<UINT_PTR, UINT> timers;
+    std::vector<std::wstring> tips;
+    bool visible = true;
+    std::wstring caption = L"T3", status = L"T28";
+    HWND effectWindow = nullptr, broughtToFront = nullptr;
+
+    bool StartEffect(const wchar_t* path) override
+    {
+        if (failing.count(path)) return false;
+        started.push_back(path);
+        running.insert(path);
+        return true;
+    }
+    int StopEffect(const wchar_t* path) override
+    {
+        stopped.push_back(path);
+        return running.erase(path) ? 1 : 0;
+    }
+    bool IsNativeEffect(const std::wstring& path) override { return path.find(L"effect.exe") != std::wstring::npos; }
+    HWND FindEffectWindow() override { return effectWindow; }
+    void BringToFront(HWND window) override { broughtToFront = window; }
+    std::wstring LanguageText(const wchar_t* id) override { return std::wstring(L"T") + id; }
+    void ShowBar(bool show) override { visible = show; }
+    bool IsBarVisible() override { return visible; }
+    std::wstring RotationCaption() override { return caption; }
+    void SetRotationCaption(const std::wstring& text) override { caption = text; }
+    void SetStatusText(const std::wstring& text) override { status = text; }
+    void StartTimer(UINT_PTR id, UINT period) override { timers[id] = period; }
+    void StopTimer(UINT_PTR id) override { timers.erase(id); }
+    void ShowTips(const std::wstring& text) override { tips.push_back(text); }
+
+    bool TimerRuns(UINT_PTR id) const { return timers.count(id) != 0; }
+};
+
+EffectEntry Entry(const wchar_t* path, float minutes)
+{
+    EffectEntry entry = {};
+    wcsncpy(entry.path, path, 259);
+    entry.time = minutes;
+    return entry;
+}
+
+class EffectRotationTest : public testing::Test {
+protected:
+    EffectRotationTest() : rotation(host)
+    {
+        playlist = {Entry(L"C:\\fx\\a.exe", 8.5f), Entry(L"C:\\fx\\b.exe", 1.5f), Entry(L"C:\\fx\\c.cmd", 2.0f)};
+        rotation.SetPlaylist(&playlist);
+    }
+    std::set<std::wstring> Running(std::initializer_list<const wchar_t*> paths)
+    {
+        std::set<std::wstring> result;
+        for (const wchar_t* path : paths) result.insert(path);
+        return result;
+    }
+
+    FakeHost host;
+    EffectList playlist;
+    EffectRotation rotation;
+};
+
+TEST_F(EffectRotationTest, CyclesThroughTheEntriesEndingEachProgramBeforeTheNext)
+{
+    rotation.Toggle();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\a.exe"}));
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 510000u);
+    EXPECT_FALSE(host.visible);
+    EXPECT_EQ(host.caption, L"T8");
+    EXPECT_EQ(host.status, L"T29");
+
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 90000u);
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 120000u);
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\a.exe"}));
+    EXPECT_EQ(rotation.Index(), 0);
+}
+
+TEST_F(EffectRotationTest, StopEndsThePlayingEntryAndAStartGoesOnAfterIt)
+{
+    rotation.Toggle();
+    rotation.Step();
+    ASSERT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
+
+    rotation.Toggle();
+    EXPECT_TRUE(host.running.empty());
+    EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
+    EXPECT_TRUE(host.visible);
+    EXPECT_EQ(host.caption, L"T3");
+    EXPECT_EQ(host.status, L"T28");
+
+    rotation.Toggle();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+}
+
+TEST_F(EffectRotationTest, EmptyPlaylistShowsTheTipAndChangesNothing)
+{
+    playlist.clear();
+    rotation.Toggle();
+    ASSERT_EQ(host.tips.size(), 1u);
+    EXPECT_EQ(host.tips[0], L"T27");
+    EXPECT_EQ(host.caption, L"T3");
+    EXPECT_EQ(host.status, L"T28");
+    EXPECT_TRUE(host.visible);
+    EXPECT_TRUE(host.started.empty());
+    EXPECT_TRUE(host.timers.empty());
+    EXPECT_EQ(rotation.Index(), -1);
+}
+
+TEST_F(EffectRotationTest, FailedStartMovesTheIndexOnAndKeepsThePreviousPeriod)
+{
+    host.failing.insert(L"C:\\fx\\b.exe");
+    rotation.Toggle();
+    rotation.Step();
+    EXPECT_EQ(rotation.Index(), 1);
+    EXPECT_TRUE(host.running.empty());
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 510000u);  // still entry 0's
+
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 120000u);
+}
+
+TEST_F(EffectRotationTest, FailedFirstStartStillShowsTheRotationRunning)
+{
+    host.failing.insert(L"C:\\fx\\a.exe");
+    rotation.Toggle();
+    EXPECT_EQ(rotation.Index(), 0);
+    EXPECT_EQ(host.caption, L"T8");
+    EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
+}
+
+// The effect page replaces the playlist in place while the rotation runs.
+TEST_F(EffectRotationTest, PlaylistThatShrankUnderTheRotationEndsTheOldProgramAndWraps)
+{
+    rotation.Toggle();
+    rotation.Step();
+    rotation.Step();
+    ASSERT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+
+    playlist = {Entry(L"C:\\fx\\d.exe", 3.0f)};
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\d.exe"}));
+    EXPECT_EQ(rotation.Index(), 0);
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 180000u);
+}
+
+TEST_F(EffectRotationTest, PlaylistThatEmptiedUnderTheRotationStepsAndStopsSafely)
+{
+    rotation.Toggle();
+    rotation.Step();
+    playlist.clear();
+
+    rotation.Step();
+    EXPECT_TRUE(host.running.empty());
+    rotation.Step();  // nothing left to stop or start
+
+    rotation.Toggle();
+    EXPECT_EQ(rotation.Index(), -1);
+    EXPECT_EQ(host.caption, L"T3");
+    EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
+}
+
+TEST_F(EffectRotationTest, StopAfterTheListShrankEndsTheOldProgramAndRestartsAtTheFront)
+{
+    rotation.Toggle();
+    rotation.Step();
+    rotation.Step();
+    playlist.resize(2);
+
+    rotation.Toggle();
+    EXPECT_TRUE(host.running.empty());
+    EXPECT_EQ(rotation.Index(), 0);
+    rotation.Toggle();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
+}
+
+TEST_F(EffectRotationTest, WatchdogRestartsANativeEffectUntilItIsGone)
+{
+    const std::wstring native = L"C:\\fx\\demo\\effect.exe";
+    host.running.insert(native);
+    rotation.OnEffectStarted(native);
+    EXPECT_FALSE(host.visible);
+    EXPECT_EQ(host.timers[launcher::kWatchdogTimer], 1200000u);
+
+    rotation.Watchdog();
+    EXPECT_EQ(host.stopped.back(), native);
+    EXPECT_EQ(host.started.back(), native);
+    EXPECT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
+
+    host.running.clear();  // the user closed it
+    rotation.Watchdog();
+    EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
+    EXPECT_TRUE(rotation.WatchedPath().empty());
+    size_t starts = host.started.size();
+    rotation.Watchdog();
+    EXPECT_EQ(host.started.size(), starts);
+}
+
+TEST_F(EffectRotationTest, EffectThatIsNotNativeDisarmsTheWatchdog)
+{
+    rotation.OnEffectStarted(L"C:\\fx\\demo\\effect.exe");
+    ASSERT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
+
+    rotation.OnEffectStarted(L"C:\\fx\\flash\\Effect.EXE");  // letter case counts
+    EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
+    EXPECT_TRUE(rotation.WatchedPath().empty());
+}
+
+TEST_F(EffectRotationTest, BringToFrontIsOneShotAndNeedsTheEffectWindow)
+{
+    host.timers[launcher::kFrontTimer] = launcher::kFrontDelay;
+    rotation.BringEffectToFront();
+    EXPECT_FALSE(host.TimerRuns(launcher::kFrontTimer));
+    EXPECT_EQ(host.broughtToFront, nullptr);
+
+    host.effectWindow = reinterpret_cast<HWND>(static_cast<INT_PTR>(0x1234));
+    rotation.BringEffectToFront();
+    EXPECT_EQ(host.broughtToFront, host.effectWindow);
+}
+
+TEST(EffectRotationPeriod, IsMinutesTimesSixtyThousandWithTheFractionCut)
+{
+    EXPECT_EQ(EffectRotation::PeriodOf(8.5f), 510000u);
+    EXPECT_EQ(EffectRotation::PeriodOf(20.0f), 1200000u);
+    EXPECT_EQ(EffectRotation::PeriodOf(0.05001f), 3000u);  // 3000.6 is cut, not rounded
+    EXPECT_EQ(EffectRotation::PeriodOf(0.0f), 0u);
+}
+
+TEST(EffectRotationPeriod, TimesNoTimerTakesAreHeldToItsRange)
+{
+    EXPECT_EQ(EffectRotation::PeriodOf(-1.0f), 0u);
+    EXPECT_EQ(EffectRotation::PeriodOf(std::numeric_limits<float>::quiet_NaN()), 0u);
+    EXPECT_EQ(EffectRotation::PeriodOf(1e9f), static_cast<UINT>(USER_TIMER_MAXIMUM));
+    EXPECT_EQ(EffectRotation::PeriodOf(std::numeric_limits<float>::infinity()), static_cast<UINT>(USER_TIMER_MAXIMUM));
+}
+
+}  // namespace

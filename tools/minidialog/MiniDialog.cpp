@@ -1,0 +1,48 @@
+// The reference for how fast a bare dialog program shows its window on this machine: a
+// template like the launcher's bar, run with DialogBoxParamW and nothing else.
+//   MiniDialog.exe [TITLE]
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <initializer_list>
+
+#include "tools/minidialog/resource.h"
+
+namespace {
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        SetWindowTextW(dialog, reinterpret_cast<const wchar_t*>(lParam));
+        HWND box = GetDlgItem(dialog, 1002);
+        for (const wchar_t* count : {L"4", L"16", L"25", L"36"})
+            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(count));
+        SendMessageW(box, CB_SETCURSEL, 0, 0);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    case WM_CLOSE:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
+{
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), 0xFF};
+    InitCommonControlsEx(&controls);
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    const wchar_t* title = argc > 1 ? argv[1] : L"MiniDialog";
+    DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MINI_DIALOG), nullptr, DialogProc, reinterpret_cast<LPARAM>(title));
+    LocalFree(argv);
+    return 0;
+}
