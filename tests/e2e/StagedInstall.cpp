@@ -194,7 +194,7 @@ std::wstring StagedInstall::UseUniqueTitle()
         if (trimmed.compare(0, 2, L"6`") == 0 || trimmed.compare(0, 2, L"6 ") == 0) continue;
         text += line + L"\n";
     }
-    text += L"6`" + title + L"`" + title + L"`\n";
+    text += L"6`" + title + L"` `" + title + L"`\n";  // language n is the text after backtick 2n-1
     WriteLanguage(text);
     return title;
 }
