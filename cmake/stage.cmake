@@ -21,3 +21,10 @@ add_custom_target(stage ALL
             ${PAVORA_STAGE}
     DEPENDS Pavora Tessaly language_file
     VERBATIM)
+
+# The demo effects, each in its own folder beside the playlist's other content.
+add_custom_command(TARGET stage POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:demo_ripples> ${PAVORA_STAGE}/effects/Ripples/effect.exe
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:nimbrel> ${PAVORA_STAGE}/effects/Nimbrel.exe
+    VERBATIM)
+add_dependencies(stage demo_ripples nimbrel)
