@@ -32,11 +32,15 @@ bool WaitForEffectWindow(bool present, DWORD timeoutMs)
 
 class DemoEffects : public testing::Test {
 protected:
-    DemoEffects() : inInstallation_(StageFolder()) {}
-    ~DemoEffects() override
+    // Effects outlive whoever started them: none of an earlier test may stay around.
+    DemoEffects() : inInstallation_(StageFolder()) { EndEveryEffect(); }
+    ~DemoEffects() override { EndEveryEffect(); }
+
+    static void EndEveryEffect()
     {
         KillProcessByName(L"effect.exe");
         KillProcessByName(L"Nimbrel.exe");
+        WaitForEffectWindow(false, 5000);
     }
 
     tessaly::CurrentDirectoryScope inInstallation_;
