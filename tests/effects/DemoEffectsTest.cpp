@@ -20,7 +20,7 @@ std::wstring StageFolder()
     return bin.substr(0, bin.find_last_of(L"\\/")) + L"\\stage";
 }
 
-// The effect window once it is there (or gone, when `present` is false); null otherwise.
+// Whether an effect window is there (or gone, when `present` is false) within the time.
 bool WaitForEffectWindow(bool present, DWORD timeoutMs)
 {
     for (DWORD waited = 0;; waited += 50) {
