@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cwchar>
 #include <limits>
 #include <map>
@@ -82,71 +81,6 @@ protected:
     EffectRotation rotation;
 };
 
-TEST_F(EffectRotationTest, CyclesThroughTheEntriesEndingEachProgramBeforeTheNext)
-{
-    rotation.Toggle();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\a.exe"}));
-    EXPECT_EQ(host.timers[launcher::kRotationTimer], 510000u);
-    EXPECT_FALSE(host.visible);
-    EXPECT_EQ(host.caption, L"T8");
-    EXPECT_EQ(host.status, L"T29");
-
-    rotation.Step();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
-    EXPECT_EQ(host.timers[launcher::kRotationTimer], 90000u);
-    rotation.Step();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
-    EXPECT_EQ(host.timers[launcher::kRotationTimer], 120000u);
-    rotation.Step();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\a.exe"}));
-    EXPECT_EQ(rotation.Index(), 0);
-}
-
-TEST_F(EffectRotationTest, StopEndsThePlayingEntryAndAStartGoesOnAfterIt)
-{
-    rotation.Toggle();
-    rotation.Step();
-    ASSERT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
-
-    rotation.Toggle();
-    EXPECT_TRUE(host.running.empty());
-    EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
-    EXPECT_TRUE(host.visible);
-    EXPECT_EQ(host.caption, L"T3");
-    EXPECT_EQ(host.status, L"T28");
-
-    rotation.Toggle();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
-}
-
-TEST_F(EffectRotationTest, EmptyPlaylistShowsTheTipAndChangesNothing)
-{
-    playlist.clear();
-    rotation.Toggle();
-    ASSERT_EQ(host.tips.size(), 1u);
-    EXPECT_EQ(host.tips[0], L"T27");
-    EXPECT_EQ(host.caption, L"T3");
-    EXPECT_EQ(host.status, L"T28");
-    EXPECT_TRUE(host.visible);
-    EXPECT_TRUE(host.started.empty());
-    EXPECT_TRUE(host.timers.empty());
-    EXPECT_EQ(rotation.Index(), -1);
-}
-
-TEST_F(EffectRotationTest, FailedStartMovesTheIndexOnAndKeepsThePreviousPeriod)
-{
-    host.failing.insert(L"C:\\fx\\b.exe");
-    rotation.Toggle();
-    rotation.Step();
-    EXPECT_EQ(rotation.Index(), 1);
-    EXPECT_TRUE(host.running.empty());
-    EXPECT_EQ(host.timers[launcher::kRotationTimer], 510000u);  // still entry 0's
-
-    rotation.Step();
-    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
-    EXPECT_EQ(host.timers[launcher::kRotationTimer], 120000u);
-}
-
 TEST_F(EffectRotationTest, FailedFirstStartStillShowsTheRotationRunning)
 {
     host.failing.insert(L"C:\\fx\\a.exe");
@@ -201,32 +135,12 @@ TEST_F(EffectRotationTest, StopAfterTheListShrankEndsTheOldProgramAndRestartsAtT
     EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
 }
 
-TEST_F(EffectRotationTest, WatchdogRestartsANativeEffectUntilItIsGone)
-{
-    const std::wstring native = L"C:\\fx\\demo\\effect.exe";
-    host.running.insert(native);
-    rotation.OnEffectStarted(native);
-    EXPECT_FALSE(host.visible);
-    EXPECT_EQ(host.timers[launcher::kWatchdogTimer], 1200000u);
-
-    rotation.Watchdog();
-    EXPECT_EQ(host.stopped.back(), native);
-    EXPECT_EQ(host.started.back(), native);
-    EXPECT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
-
-    host.running.clear();  // the user closed it
-    rotation.Watchdog();
-    EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
-    EXPECT_TRUE(rotation.WatchedPath().empty());
-    size_t starts = host.started.size();
-    rotation.Watchdog();
-    EXPECT_EQ(host.started.size(), starts);
-}
-
+// Only the effect page sends a path other than the launcher's own lone effect.
 TEST_F(EffectRotationTest, EffectThatIsNotNativeDisarmsTheWatchdog)
 {
     rotation.OnEffectStarted(L"C:\\fx\\demo\\effect.exe");
     ASSERT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
+    EXPECT_FALSE(host.visible);
 
     rotation.OnEffectStarted(L"C:\\fx\\flash\\Effect.EXE");  // letter case counts
     EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
