@@ -97,8 +97,12 @@ void CPavoraDlg::ApplyLanguage()
         {IDC_STATIC_STATUS, L"28"}, {IDC_BTN_SETTING, L"1"}, {IDC_STATIC_POINTS, L"5"},
         {IDC_BTN_CALIBRATE, L"2"},  {IDC_BTN_ROTATION, L"3"}, {IDC_BTN_HIDE, L"4"},
     };
-    for (const auto& caption : kCaptions) SetItemText(caption.control, LanguageText(caption.text).c_str());
-    SetWindowTextW(Handle(), LanguageText(L"6").c_str());
+    tstring text = GetLanStr(L"6");
+    SetWindowTextW(Handle(), text);
+    for (const auto& caption : kCaptions) {
+        text = GetLanStr(caption.text);
+        SetItemText(caption.control, text);
+    }
 }
 
 void CPavoraDlg::RegisterHotKeys()

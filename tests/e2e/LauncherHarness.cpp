@@ -128,6 +128,15 @@ RunningLauncher::RunningLauncher(StagedInstall& install, const std::wstring& tit
 {
     process_ = install.Launch(L"Pavora.exe", messageBoxAnswer);
     if (process_) bar_ = StagedInstall::WaitForWindow(title, 15000, false);
+    // The title is set halfway through the bar's initialisation.
+    if (bar_) Sync();
+}
+
+RunningLauncher::~RunningLauncher()
+{
+    if (!Alive() || !bar_) return;
+    PostMessageW(bar_, WM_CLOSE, 0, 0);
+    WaitForExit(process_, 10000);
 }
 
 void RunningLauncher::Post(UINT message, WPARAM wParam, LPARAM lParam) const

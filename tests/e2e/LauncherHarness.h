@@ -51,10 +51,16 @@ std::wstring ImageOf(const std::wstring& path);
 // The ids of the running processes with this image name.
 std::vector<DWORD> ProcessIds(const std::wstring& imageName);
 
-// A launcher started in an installation, with its bar found by title.
+// A launcher started in an installation, with its bar found by title. The constructor
+// returns once the bar has finished its start-up (its modal loop runs); the destructor
+// closes a launcher that still runs the way the user would, so that nothing it started
+// is cut off halfway (the installation then ends whatever is left).
 class RunningLauncher {
 public:
     RunningLauncher(StagedInstall& install, const std::wstring& title, int messageBoxAnswer = 0);
+    ~RunningLauncher();
+    RunningLauncher(const RunningLauncher&) = delete;
+    RunningLauncher& operator=(const RunningLauncher&) = delete;
 
     HWND Bar() const { return bar_; }
     HANDLE Process() const { return process_; }
