@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/e2e/StagedInstall.h"
+#include "tests/e2e/LauncherHarness.h"
 
 using namespace e2e;
 
@@ -8,9 +8,8 @@ TEST(LauncherStart, ShowsItsBarTitledWithLanguageTextSix)
 {
     StagedInstall install(L"LauncherStart");
     std::wstring title = install.UseUniqueTitle();
-    HANDLE process = install.Launch();
-    ASSERT_NE(process, nullptr);
-    HWND bar = StagedInstall::WaitForWindow(title, 10000);
-    ASSERT_NE(bar, nullptr);
-    EXPECT_TRUE(GetWindowLongW(bar, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    RunningLauncher launcher(install, title);
+    ASSERT_NE(launcher.Bar(), nullptr);
+    EXPECT_TRUE(launcher.WaitVisible(true));
+    EXPECT_TRUE(GetWindowLongW(launcher.Bar(), GWL_EXSTYLE) & WS_EX_TOPMOST);
 }
