@@ -53,7 +53,7 @@ void OnPoint()
 
 CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG), rotation_(*this)
 {
-    ThePointLock();
+    ThePointLock();  // ready before the library is handed the callback
     icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
