@@ -1,6 +1,9 @@
 // The library's start-up and shutdown calls, driven through the real launcher.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <ostream>
 #include <string>
 
@@ -20,6 +23,20 @@ void WriteReadOnlyFile(const std::wstring& path)
 {
     WriteBytes(path, "x");
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
+}
+
+// Whether a process of this image name, started by process `parent`, still runs.
+bool ChildRuns(DWORD parent, const wchar_t* imageName)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
+        found = entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, imageName) == 0;
+    CloseHandle(snapshot);
+    return found;
 }
 
 template <typename Condition>
@@ -58,9 +75,12 @@ TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
     for (const std::wstring& path : {top, deep, outside}) WriteReadOnlyFile(path);
     ASSERT_TRUE(IsReadOnly(top) && IsReadOnly(deep) && IsReadOnly(outside));
 
-    ASSERT_NE(StartLauncher(install), nullptr);
+    HANDLE launcher = StartLauncher(install);
+    ASSERT_NE(launcher, nullptr);
     EXPECT_TRUE(WaitFor([&] { return !IsReadOnly(top) && !IsReadOnly(deep); }, 20000));
-    EXPECT_TRUE(WaitFor([] { return CountProcesses(L"attrib.exe") == 0 && CountProcesses(L"cmd.exe") == 0; }, 20000));
+    // The command shell waits for its attrib: once the shell has ended, so has the clearing.
+    DWORD launcherId = GetProcessId(launcher);
+    EXPECT_TRUE(WaitFor([&] { return !ChildRuns(launcherId, L"cmd.exe"); }, 20000));
     EXPECT_TRUE(IsReadOnly(outside));
     RemoveTree(sibling);
 }
