@@ -33,8 +33,12 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 wineserver_cmd -k 2>/dev/null || true
-wineserver_cmd -p
 prepare_prefix display
+# A wineserver keeps the graphics driver it started with: start a fresh one now that
+# the prefix says which. One server for the whole run, so each program starts in milliseconds.
+wineserver_cmd -k 2>/dev/null || true
+wineserver_cmd -w 2>/dev/null || true
+wineserver_cmd -p
 
 cd "$install"
 shot="$BUILD/screenshot.png"
