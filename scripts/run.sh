@@ -39,6 +39,9 @@ prepare_prefix display
 wineserver_cmd -k 2>/dev/null || true
 wineserver_cmd -w 2>/dev/null || true
 wineserver_cmd -p
+# Wine's own service processes start with the first program; start them here, so that they
+# do not hold the output pipe of the first test program open.
+wine_run wineboot >/dev/null 2>&1 </dev/null || true
 
 cd "$install"
 shot="$BUILD/screenshot.png"
