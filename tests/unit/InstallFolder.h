@@ -25,10 +25,6 @@ public:
     {
         return GetFileAttributesW((Path() + L"\\" + relative).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    void MakeFolder(const std::wstring& relative) const
-    {
-        CreateDirectoryW((Path() + L"\\" + relative).c_str(), nullptr);
-    }
     void WriteConfig(const std::string& ini) const
     {
         Write(L"Bin\\config.ini", ini);

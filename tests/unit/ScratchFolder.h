@@ -2,28 +2,35 @@
 // A fresh folder under the temporary folder, made the current directory for the
 // lifetime of the object (the library's relative paths then resolve inside it); the
 // previous current directory comes back and the folder is removed at the end.
+#include <windows.h>
+
 #include <string>
+
+#include "tests/unit/TempFolder.h"
 
 namespace frame_tests {
 
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::wstring& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
+using testing_support::ProgramFolder;
 
-    const std::wstring& Path() const { return path_; }
-    // Writes the whole file `relative` (its folders created) and returns its full path.
-    std::wstring Write(const std::wstring& relative, const std::string& bytes) const;
-    std::string Read(const std::wstring& relative) const;
+class ScratchFolder : public testing_support::TempFolder {
+public:
+    explicit ScratchFolder(const std::wstring& name) : TempFolder(name)
+    {
+        wchar_t current[MAX_PATH + 1] = L"";
+        GetCurrentDirectoryW(MAX_PATH, current);
+        previous_ = current;
+        SetCurrentDirectoryW(Path().c_str());
+    }
+    // The current directory goes back before the folder is removed.
+    ~ScratchFolder() { SetCurrentDirectoryW(previous_.c_str()); }
+
+    std::wstring Write(const std::wstring& relative, const std::string& bytes) const
+    {
+        return WriteFile(relative, bytes);
+    }
 
 private:
-    std::wstring path_;
     std::wstring previous_;
 };
-
-// The folder of the running test program.
-std::wstring ProgramFolder();
 
 }  // namespace frame_tests

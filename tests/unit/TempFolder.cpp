@@ -27,14 +27,14 @@ void RemoveTree(const std::wstring& folder)
 
 }  // namespace
 
-TempFolder::TempFolder()
+TempFolder::TempFolder(const std::wstring& label)
 {
     static LONG counter = 0;
     wchar_t base[MAX_PATH + 1] = {};
     GetTempPathW(MAX_PATH, base);
     wchar_t name[64] = {};
     wsprintfW(name, L"pavora_%lu_%ld", GetCurrentProcessId(), InterlockedIncrement(&counter));
-    path_ = std::wstring(base) + name;
+    path_ = std::wstring(base) + name + (label.empty() ? L"" : L"_" + label);
     CreateDirectoryW(path_.c_str(), nullptr);
 }
 
@@ -73,6 +73,11 @@ std::wstring TempFolder::WriteFile(const std::wstring& relative, const std::stri
     return path;
 }
 
+std::string TempFolder::Read(const std::wstring& relative) const
+{
+    return ReadFileBytes(path_ + L"\\" + relative);
+}
+
 std::string ReadFileBytes(const std::wstring& path)
 {
     std::string bytes;
@@ -84,6 +89,14 @@ std::string ReadFileBytes(const std::wstring& path)
     while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
     CloseHandle(file);
     return bytes;
+}
+
+std::wstring ProgramFolder()
+{
+    wchar_t path[MAX_PATH + 1] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring folder = path;
+    return folder.substr(0, folder.rfind(L'\\'));
 }
 
 }  // namespace testing_support

@@ -8,7 +8,7 @@ namespace testing_support {
 
 class TempFolder {
 public:
-    TempFolder();
+    explicit TempFolder(const std::wstring& name = L"");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -19,6 +19,8 @@ public:
     std::wstring MakeFolder(const std::wstring& relative) const;
     // Writes `bytes` as the whole file `relative` (parents created) and returns its full path.
     std::wstring WriteFile(const std::wstring& relative, const std::string& bytes) const;
+    // The whole file `relative` below the folder.
+    std::string Read(const std::wstring& relative) const;
 
 private:
     std::wstring path_;
@@ -26,5 +28,8 @@ private:
 
 // Whole file as bytes; empty when it cannot be read.
 std::string ReadFileBytes(const std::wstring& path);
+
+// The folder of the running test program.
+std::wstring ProgramFolder();
 
 }  // namespace testing_support
