@@ -6,6 +6,10 @@
 #   PAVORA_LANGUAGE=2      English captions (language column 2)
 #   PAVORA_DEVICETYPE=N    device type 0..3 in the staged config
 #   PAVORA_RUN_SECONDS=N   how long it runs under the virtual display (default 20)
+#   PAVORA_ROTATION=1      start the demo rotation at once ("auto" on); under the virtual
+#                          display it then runs through both demo effects and leaves a
+#                          screenshot of each (build/screenshot-effect-1.png, -2.png)
+#   PAVORA_EFFECT_MINUTES=M  play time of each demo effect (default: the playlist's 1.5)
 set -eu
 . "$(dirname "$0")/common.sh"
 
@@ -18,6 +22,10 @@ cp -r "$tree/stage" "$install"
 ini="$install/Bin/config.ini"
 if [ -n "${PAVORA_LANGUAGE:-}" ]; then sed -i "s/^language=.*/language=$PAVORA_LANGUAGE/" "$ini"; fi
 if [ -n "${PAVORA_DEVICETYPE:-}" ]; then sed -i "s/^DEVICETYPE=.*/DEVICETYPE=$PAVORA_DEVICETYPE/" "$ini"; fi
+if [ "${PAVORA_ROTATION:-0}" = 1 ]; then sed -i "s/^auto=.*/auto=1/" "$ini"; fi
+if [ -n "${PAVORA_EFFECT_MINUTES:-}" ]; then
+    sed -i "s#<time>[^<]*</time>#<time>$PAVORA_EFFECT_MINUTES</time>#g" "$install/data/EffectPath.xml"
+fi
 
 wine_env "$arch" "$tree/wineprefix-run"
 mkdir -p "$WINEPREFIX"
@@ -51,9 +59,22 @@ if [ "$virtual" = 1 ]; then
     sleep 8
     import -window root "$shot"
     echo "screenshot: $shot"
-    sleep "${PAVORA_RUN_SECONDS:-20}"
-    import -window root "$BUILD/screenshot-later.png"
-    echo "later screenshot: $BUILD/screenshot-later.png"
+    if [ "${PAVORA_ROTATION:-0}" = 1 ]; then
+        # One screenshot in the middle of each demo effect's time.
+        minutes=${PAVORA_EFFECT_MINUTES:-1.5}
+        half=$(awk "BEGIN { print int($minutes * 30) }")
+        whole=$(awk "BEGIN { print int($minutes * 60) }")
+        sleep $((half > 8 ? half - 8 : 0))
+        import -window root "$BUILD/screenshot-effect-1.png"
+        echo "screenshot: $BUILD/screenshot-effect-1.png"
+        sleep "$whole"
+        import -window root "$BUILD/screenshot-effect-2.png"
+        echo "screenshot: $BUILD/screenshot-effect-2.png"
+    else
+        sleep "${PAVORA_RUN_SECONDS:-20}"
+        import -window root "$BUILD/screenshot-later.png"
+        echo "later screenshot: $BUILD/screenshot-later.png"
+    fi
     wineserver_cmd -k || true
     kill "$xvfb_pid" 2>/dev/null || true
 else
