@@ -85,7 +85,7 @@ TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
     RemoveTree(sibling);
 }
 
-TEST(LibraryStart, KeepAwakeProgramRunsFromStartToExit)
+TEST(LibraryStart, KeepAwakeProgramRunsFromStartToAltEsc)
 {
     KillProcesses(L"Tavisto.exe");
     StagedInstall install(L"LibraryStartKeepAwake");
@@ -95,7 +95,10 @@ TEST(LibraryStart, KeepAwakeProgramRunsFromStartToExit)
     ASSERT_NE(launcher, nullptr);
     EXPECT_TRUE(WaitForProcessCount(L"Tavisto.exe", 1, 15000));
 
-    PostMessageW(bar, WM_CLOSE, 0, 0);
+    // Alt+Esc, as the hot key arrives: the launcher ends and its shutdown ends the program.
+    ATOM atom = GlobalFindAtomW(L"Alt+ESC");
+    ASSERT_NE(atom, 0);
+    PostMessageW(bar, WM_HOTKEY, atom - 0xC000, MAKELPARAM(MOD_ALT, VK_ESCAPE));
     EXPECT_TRUE(WaitForExit(launcher, 15000));
     EXPECT_TRUE(WaitForProcessCount(L"Tavisto.exe", 0, 10000));
     KillProcesses(L"Tavisto.exe");
