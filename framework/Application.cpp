@@ -20,6 +20,23 @@ Application* Application::Current()
     return g_current;
 }
 
+std::wstring Application::Title() const
+{
+    return ModuleTitle(instance_);
+}
+
+std::wstring ModuleTitle(HMODULE module)
+{
+    wchar_t path[MAX_PATH + 1] = L"";
+    DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    std::wstring name(path, length < MAX_PATH ? length : 0);
+    size_t slash = name.rfind(L'\\');
+    if (slash != std::wstring::npos) name.erase(0, slash + 1);
+    size_t dot = name.rfind(L'.');
+    if (dot != std::wstring::npos) name.erase(dot);
+    return name;
+}
+
 bool Application::OnCommand(WORD id)
 {
     if (id == kCommandAppExit) {

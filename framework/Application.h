@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 namespace kit {
 
 // One per module (program or library). The program's object runs InitInstance from
@@ -21,6 +23,8 @@ public:
     HWND MainWindow() const { return mainWindow_; }
     void SetMainWindow(HWND window) { mainWindow_ = window; }
     HINSTANCE Instance() const { return instance_; }
+    // The module's file name without folder and extension: the caption of the framework's own boxes.
+    std::wstring Title() const;
     void SetInstance(HINSTANCE instance) { instance_ = instance; }
 
     // The application object of the calling module (each module links its own copy of this framework).
@@ -33,6 +37,9 @@ private:
     HWND mainWindow_ = nullptr;
     HINSTANCE instance_ = nullptr;
 };
+
+// A module's file name without folder and extension (null: the program file).
+std::wstring ModuleTitle(HMODULE module);
 
 constexpr WORD kCommandAppExit = 57665;  // 0xE141
 

@@ -1,5 +1,7 @@
 #include "launcher/Tray.h"
 
+#include "framework/Application.h"
+
 #include <string>
 #include <vector>
 
@@ -21,19 +23,6 @@ constexpr int kImageIds[] = {ID_TRAY_CALIBRATE, ID_TRAY_END_CALIBRATION, ID_TRAY
                              ID_TRAY_EXIT,      ID_TRAY_SHAPED_PROJECTION, ID_TRAY_RESET};
 static_assert(sizeof(kImageIcons) == sizeof(kImageIds), "one id per image");
 
-// The program's name, the caption of the framework's own message boxes.
-std::wstring ProgramTitle()
-{
-    wchar_t path[MAX_PATH + 1] = L"";
-    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring name(path, length < MAX_PATH ? length : 0);
-    size_t slash = name.rfind(L'\\');
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    return name;
-}
-
 }  // namespace
 
 CTray::CTray() = default;
@@ -50,7 +39,7 @@ BOOL CTray::Create(HWND owner, const wchar_t* tip, HICON icon)
     mainPopup_ = nullptr;
     menu_.SetPopup(true);
     if (!menu_.LoadFromResource(IDR_TRAY_MENU)) {
-        kit::ShowMessageBox(owner, L"加载菜单失败", ProgramTitle().c_str(), MB_OK | MB_ICONEXCLAMATION);
+        kit::ShowMessageBox(owner, L"加载菜单失败", kit::ModuleTitle(nullptr).c_str(), MB_OK | MB_ICONEXCLAMATION);
         return FALSE;
     }
     if (menu_.ItemCount() > 0) mainPopup_ = menu_.SubMenu(0);

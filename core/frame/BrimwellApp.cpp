@@ -28,18 +28,6 @@ BOOL CBrimwellApp::InitInstance()
     return TRUE;
 }
 
-std::wstring CBrimwellApp::Title() const
-{
-    wchar_t path[MAX_PATH + 1] = L"";
-    DWORD length = GetModuleFileNameW(Instance(), path, MAX_PATH);
-    std::wstring name(path, length < MAX_PATH ? length : 0);
-    size_t slash = name.rfind(L'\\');
-    if (slash != std::wstring::npos) name.erase(0, slash + 1);
-    size_t dot = name.rfind(L'.');
-    if (dot != std::wstring::npos) name.erase(dot);
-    return name;
-}
-
 int CBrimwellApp::ExitInstance()
 {
     if (socketsStarted_) WSACleanup();

@@ -13,7 +13,6 @@ public:
     int ExitInstance() override;
 
     // The caption of the library's own message boxes: the module's file name without extension.
-    std::wstring Title() const;
 
     TouchManager* touchManager = nullptr;
     void* ownerWindow = nullptr;
