@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestFiles.h"
+
 namespace e2e {
 
 struct MessageBoxRecord {
@@ -57,12 +59,11 @@ private:
     std::vector<HANDLE> processes_;
 };
 
-// Whole-file helpers.
-bool WriteBytes(const std::wstring& path, const std::string& bytes);
-std::string ReadBytes(const std::wstring& path);
-bool FileExists(const std::wstring& path);
-void RemoveTree(const std::wstring& path);
-bool CopyTree(const std::wstring& from, const std::wstring& to);
+using testing_support::CopyTree;
+using testing_support::FileExists;
+using testing_support::ReadBytes;
+using testing_support::RemoveTree;
+using testing_support::WriteBytes;
 
 // Running processes by image name (case-insensitive).
 int CountProcesses(const std::wstring& imageName);

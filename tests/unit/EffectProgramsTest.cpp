@@ -6,9 +6,10 @@
 
 #include "core/effects/CurrentDirectoryScope.h"
 #include "core/frame/TessalyApi.h"
+#include "tests/support/TestFiles.h"
 #include "tests/unit/TempFolder.h"
 
-using testing_support::ReadFileBytes;
+using testing_support::ReadBytes;
 using testing_support::TempFolder;
 
 namespace {
@@ -31,7 +32,7 @@ std::wstring TrimmedWide(const std::string& bytes)
 std::string WaitForFile(const std::wstring& path)
 {
     for (int waited = 0; waited < 20000; waited += 50) {
-        const std::string bytes = ReadFileBytes(path);
+        const std::string bytes = ReadBytes(path);
         if (bytes.find('\n') != std::string::npos) return bytes;
         Sleep(50);
     }

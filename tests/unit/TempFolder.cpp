@@ -1,31 +1,8 @@
 #include "tests/unit/TempFolder.h"
 
+#include "tests/support/TestFiles.h"
+
 namespace testing_support {
-
-namespace {
-
-void RemoveTree(const std::wstring& folder)
-{
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") continue;
-            const std::wstring child = folder + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveTree(child);
-            } else {
-                SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileW(child.c_str());
-            }
-        } while (FindNextFileW(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryW(folder.c_str());
-}
-
-}  // namespace
 
 TempFolder::TempFolder(const std::wstring& label)
 {
@@ -64,31 +41,13 @@ std::wstring TempFolder::WriteFile(const std::wstring& relative, const std::stri
     const std::wstring::size_type separator = relative.rfind(L'\\');
     if (separator != std::wstring::npos) MakeFolder(relative.substr(0, separator));
     const std::wstring path = path_ + L"\\" + relative;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(file);
-    }
+    WriteBytes(path, bytes);
     return path;
 }
 
 std::string TempFolder::Read(const std::wstring& relative) const
 {
-    return ReadFileBytes(path_ + L"\\" + relative);
-}
-
-std::string ReadFileBytes(const std::wstring& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD got = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
-    CloseHandle(file);
-    return bytes;
+    return ReadBytes(path_ + L"\\" + relative);
 }
 
 std::wstring ProgramFolder()

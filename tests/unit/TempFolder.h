@@ -26,9 +26,6 @@ private:
     std::wstring path_;
 };
 
-// Whole file as bytes; empty when it cannot be read.
-std::string ReadFileBytes(const std::wstring& path);
-
 // The folder of the running test program.
 std::wstring ProgramFolder();
 
