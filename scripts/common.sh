@@ -1,17 +1,56 @@
 # Shared by the build, test and run scripts. Sourced, not run.
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
+ROOT=${PAVORA_ROOT:-$(cd "$(dirname "$0")/.." && pwd)}
 BUILD="${PAVORA_BUILD_DIR:-$ROOT/build}"
 
 # The product is 32-bit. Where this machine's kernel cannot run 32-bit programs (so
 # 32-bit Wine cannot start), the tests and the run command use a 64-bit build of the
 # same sources under 64-bit Wine; the 32-bit files are still built and checked.
-run_arch() {
-    if [ -n "${PAVORA_RUN_ARCH:-}" ]; then echo "$PAVORA_RUN_ARCH"; return; fi
-    if /usr/lib/wine/wine --version >/dev/null 2>&1; then echo i686; else echo x86_64; fi
+# The choice is made once, when this file is sourced: RUN_ARCH and RUN_ARCH_WHY.
+
+# Runs a 32-bit ELF program that only exits. It is written into the build folder, as
+# /tmp may forbid running programs and would then pass for a 64-bit-only kernel.
+kernel_runs_32bit() {
+    local probe status
+    mkdir -p "$BUILD" || return 1
+    probe="$BUILD/.probe-i386-$$"
+    printf '\177\105\114\106\001\001\001\000\000\000\000\000\000\000\000\000\002\000\003\000\001\000\000\000\124\200\004\010\064\000\000\000\000\000\000\000\000\000\000\000\064\000\040\000\001\000\000\000\000\000\000\000\001\000\000\000\000\000\000\000\000\200\004\010\000\200\004\010\135\000\000\000\135\000\000\000\005\000\000\000\000\020\000\000\270\001\000\000\000\061\333\315\200' \
+        > "$probe" && chmod +x "$probe" || { rm -f "$probe"; return 1; }
+    status=0
+    ( "$probe" ) >/dev/null 2>&1 || status=$?
+    rm -f "$probe"
+    [ "$status" = 0 ]
 }
 
-wine_loader() {
-    if [ "$1" = x86_64 ]; then echo /usr/lib/wine/wine64; else echo /usr/lib/wine/wine; fi
+choose_run_arch() {
+    case "${PAVORA_RUN_ARCH:-}" in
+    i686 | x86_64)
+        RUN_ARCH=$PAVORA_RUN_ARCH
+        RUN_ARCH_WHY="chosen by PAVORA_RUN_ARCH" ;;
+    "")
+        if kernel_runs_32bit; then
+            RUN_ARCH=i686
+            RUN_ARCH_WHY="this kernel runs 32-bit programs"
+        else
+            RUN_ARCH=x86_64
+            RUN_ARCH_WHY="this kernel cannot run 32-bit programs"
+        fi ;;
+    *)
+        echo "PAVORA_RUN_ARCH must be i686 or x86_64, not '$PAVORA_RUN_ARCH'" >&2
+        return 1 ;;
+    esac
+}
+
+run_arch() {
+    echo "$RUN_ARCH"
+}
+
+# The line that tells a log which product was tested.
+describe_run_arch() {
+    if [ "$RUN_ARCH" = i686 ]; then
+        echo "running the 32-bit build ($RUN_ARCH_WHY)"
+    else
+        echo "running the 64-bit build: $RUN_ARCH_WHY"
+    fi
 }
 
 configure_and_build() {
@@ -47,9 +86,9 @@ fetch_tinyxml() {
 
 build_all() {
     local arch tinyxml
-    "$ROOT/scripts/setup.sh"
+    "$ROOT/scripts/setup.sh" "$RUN_ARCH"
     tinyxml=$(fetch_tinyxml)
-    arch=$(run_arch)
+    arch=$RUN_ARCH
     if [ "$arch" = i686 ]; then
         configure_and_build i686 -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
             -DTINYXML_SOURCE_DIR="$tinyxml"
@@ -60,12 +99,25 @@ build_all() {
     fi
 }
 
-# Environment for running programs of build tree $1 under Wine in that tree's prefix $2.
+# Everything Wine needs for build tree $1 follows from its architecture: the prefix's kind,
+# the loader and the server. A 32-bit prefix works only with the 32-bit server, and
+# Debian's plain `wineserver` is always the 64-bit one. Every Wine call of the scripts
+# goes through wine_run and wineserver_cmd, in the prefix $2.
 wine_env() {
-    local arch
-    arch=$1
+    case "$1" in
+    i686)
+        export WINEARCH=win32
+        export WINELOADER=/usr/lib/wine/wine
+        export WINESERVER=/usr/lib/wine/wineserver32 ;;
+    x86_64)
+        export WINEARCH=win64
+        export WINELOADER=/usr/lib/wine/wine64
+        export WINESERVER=/usr/lib/wine/wineserver64 ;;
+    *)
+        echo "wine_env: no build tree of architecture '$1'" >&2
+        return 1 ;;
+    esac
     export WINEPREFIX="$2"
-    export WINELOADER=$(wine_loader "$arch")
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     # Chinese locale: Wine's ANSI code page is then 936, as on the product's machines.
@@ -81,6 +133,10 @@ wine_run() {
 prepare_prefix() {
     local mode
     mode=$1
+    # A prefix of the other kind (left by an older run) cannot be used with this server.
+    if [ -f "$WINEPREFIX/system.reg" ] && ! grep -q "^#arch=$WINEARCH" "$WINEPREFIX/system.reg"; then
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/.pavora-ready" ]; then
         mkdir -p "$WINEPREFIX"
         wine_run wineboot -i >/dev/null 2>&1 || true
@@ -98,5 +154,7 @@ prepare_prefix() {
 }
 
 wineserver_cmd() {
-    if [ "$(basename "$WINELOADER")" = wine64 ]; then /usr/lib/wine/wineserver64 "$@"; else /usr/lib/wine/wineserver32 "$@"; fi
+    "$WINESERVER" "$@"
 }
+
+choose_run_arch

@@ -13,8 +13,9 @@
 set -eu
 . "$(dirname "$0")/common.sh"
 
+describe_run_arch
 build_all
-arch=$(run_arch)
+arch=$RUN_ARCH
 tree="$BUILD/$arch"
 install="$tree/run-install"
 rm -rf "$install"

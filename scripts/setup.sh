@@ -1,17 +1,33 @@
 #!/bin/sh
-# Installs everything the build and the tests need on a fresh Debian 12 machine.
-# Safe to run again: each step checks before it changes anything.
+# Installs everything the build and the tests need on a fresh Debian 12 machine, for
+# the build that runs here: `setup.sh [i686|x86_64]` (without an argument, the one this
+# machine's kernel can run). Safe to run again: each step checks before it changes anything.
 set -eu
+
+if [ $# -gt 0 ]; then
+    PAVORA_RUN_ARCH=$1
+    export PAVORA_RUN_ARCH
+fi
+. "$(dirname "$0")/common.sh"
 
 SUDO=""
 if [ "$(id -u)" != "0" ]; then SUDO="sudo"; fi
 
 need_update=0
 
-# Wine's 32-bit half lives in the i386 architecture.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    need_update=1
+# The 32-bit product is always built; the build, the staged installation's tests and the
+# run command need these on either path.
+PACKAGES="g++-mingw-w64-i686 cmake ninja-build make googletest dpkg-dev patch locales \
+wine fonts-wine fonts-wqy-microhei xvfb xauth imagemagick"
+if [ "$RUN_ARCH" = i686 ]; then
+    # Wine's 32-bit half lives in the i386 architecture.
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+        $SUDO dpkg --add-architecture i386
+        need_update=1
+    fi
+    PACKAGES="$PACKAGES wine32:i386"
+else
+    PACKAGES="$PACKAGES wine64 g++-mingw-w64-x86-64"
 fi
 
 # Source lines, so that library sources come from the distribution.
@@ -21,9 +37,6 @@ if [ ! -f "$SRC" ]; then
     need_update=1
 fi
 
-PACKAGES="g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 wine64 xvfb xauth x11-apps imagemagick \
-fonts-wqy-microhei fonts-wine googletest cmake make dpkg-dev patch locales"
-
 missing=""
 for p in $PACKAGES; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
@@ -31,13 +44,11 @@ for p in $PACKAGES; do
     fi
 done
 
-if [ -n "$missing" ]; then
-    if [ "$need_update" = 1 ] || [ ! -d /var/lib/apt/lists ] || [ -z "$(ls /var/lib/apt/lists 2>/dev/null | grep -i i386 || true)" ]; then
-        $SUDO apt-get update -qq
-    fi
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
-elif [ "$need_update" = 1 ]; then
+if [ -n "$missing" ] || [ "$need_update" = 1 ]; then
     $SUDO apt-get update -qq
+fi
+if [ -n "$missing" ]; then
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
 fi
 
 # Wine takes its ANSI code page from the Unix locale: zh_CN gives 936, the product's home.

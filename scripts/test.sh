@@ -3,8 +3,9 @@
 set -eu
 . "$(dirname "$0")/common.sh"
 
+describe_run_arch
 build_all
-arch=$(run_arch)
+arch=$RUN_ARCH
 tree="$BUILD/$arch"
 wine_env "$arch" "$tree/wineprefix"
 mkdir -p "$WINEPREFIX"
