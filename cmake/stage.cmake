@@ -17,7 +17,7 @@ add_custom_target(stage ALL
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/install ${PAVORA_STAGE}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${PAVORA_STAGE}/Bin/language.utf8.txt
     COMMAND ${CMAKE_COMMAND} -E copy ${PAVORA_LANGUAGE_FILE} ${PAVORA_STAGE}/Bin/language.txt
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pavora> $<TARGET_FILE:Tessaly> ${PAVORA_RUNTIME_DLLS}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pavora> $<TARGET_FILE:Tessaly> ${PAVORA_PRODUCT_RUNTIME_DLLS}
             ${PAVORA_STAGE}
     DEPENDS Pavora Tessaly language_file
     VERBATIM)

@@ -3,8 +3,8 @@
 #include <vector>
 
 // The wide (UTF-16) string that crosses the boundary between the library and the
-// launcher. Objects made in one module may be destroyed in the other: both use the
-// same shared C++ runtime, so the text is released by the allocator that made it.
+// launcher. Objects made in one module may be destroyed in the other: each module has
+// its own copy of the C++ library, but both allocate from the C runtime's one heap.
 // Narrow text is the system's ANSI code page.
 class tstring {
 public:
