@@ -50,8 +50,9 @@ case "$(chosen)" in
 *) auto="unclear: $(chosen)" ;;
 esac
 # A run forced to one build (PAVORA_RUN_ARCH) tests that tree whatever the kernel can do.
-if [ -n "${PAVORA_RUN_ARCH:-}" ]; then TREE_ARCH=$auto; fi
-expect "the kernel's choice is one of the two builds, with its reason" "$TREE_ARCH" "$auto"
+kernel_tree=$TREE_ARCH
+if [ -n "${PAVORA_RUN_ARCH:-}" ]; then kernel_tree=$auto; fi
+expect "the kernel's choice is one of the two builds, with its reason" "$kernel_tree" "$auto"
 
 # The test programs run through CMake's emulator: it must use the same kind as the scripts.
 expected_server=/usr/lib/wine/wineserver64 expected_kind=win64
