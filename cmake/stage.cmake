@@ -12,14 +12,26 @@ add_custom_command(OUTPUT ${PAVORA_LANGUAGE_FILE}
     VERBATIM)
 add_custom_target(language_file ALL DEPENDS ${PAVORA_LANGUAGE_FILE})
 
+# So is the 32-bit driver INF, converted the same way.
+set(PAVORA_INF_X86_SOURCE ${CMAKE_SOURCE_DIR}/install/Drivers/X86/oem10.utf8.inf)
+set(PAVORA_INF_X86_FILE ${PAVORA_BIN}/install/Drivers/X86/oem10.inf)
+add_custom_command(OUTPUT ${PAVORA_INF_X86_FILE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PAVORA_BIN}/install/Drivers/X86
+    COMMAND sh -c "{ printf '\\377\\376'; iconv -f UTF-8 -t UTF-16LE '${PAVORA_INF_X86_SOURCE}'; } > '${PAVORA_INF_X86_FILE}'"
+    DEPENDS ${PAVORA_INF_X86_SOURCE}
+    VERBATIM)
+add_custom_target(driver_inf_file ALL DEPENDS ${PAVORA_INF_X86_FILE})
+
 add_custom_target(stage ALL
     COMMAND ${CMAKE_COMMAND} -E rm -rf ${PAVORA_STAGE}
     COMMAND ${CMAKE_COMMAND} -E copy_directory ${CMAKE_SOURCE_DIR}/install ${PAVORA_STAGE}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${PAVORA_STAGE}/Bin/language.utf8.txt
     COMMAND ${CMAKE_COMMAND} -E copy ${PAVORA_LANGUAGE_FILE} ${PAVORA_STAGE}/Bin/language.txt
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${PAVORA_STAGE}/Drivers/X86/oem10.utf8.inf
+    COMMAND ${CMAKE_COMMAND} -E copy ${PAVORA_INF_X86_FILE} ${PAVORA_STAGE}/Drivers/X86/oem10.inf
     COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pavora> $<TARGET_FILE:Tessaly> ${PAVORA_PRODUCT_RUNTIME_DLLS}
             ${PAVORA_STAGE}
-    DEPENDS Pavora Tessaly language_file
+    DEPENDS Pavora Tessaly language_file driver_inf_file
     VERBATIM)
 
 # The demo effects, each in its own folder beside the playlist's other content.
