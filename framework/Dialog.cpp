@@ -2,8 +2,10 @@
 
 #include "framework/Application.h"
 #include "framework/ResourceScope.h"
+#include "framework/WindowText.h"
 
-#include <vector>
+#include <commctrl.h>
+#include <prsht.h>
 
 namespace kit {
 namespace {
@@ -35,7 +37,13 @@ Dialog::Dialog(UINT templateId, HWND parent) : templateId_(templateId), parent_(
 
 Dialog::~Dialog()
 {
-    Destroy();
+    // Derived parts are gone: detach first, so that the late destruction reaches none of their handlers.
+    HWND window = hwnd_;
+    hwnd_ = nullptr;
+    if (window && IsWindow(window)) {
+        SetWindowLongPtrW(window, DWLP_USER, 0);
+        DestroyWindow(window);
+    }
 }
 
 void Dialog::Destroy()
@@ -46,19 +54,12 @@ void Dialog::Destroy()
 
 std::wstring Dialog::ItemText(int id) const
 {
-    HWND item = Item(id);
-    int length = item ? GetWindowTextLengthW(item) : 0;
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    if (item) GetWindowTextW(item, buffer.data(), length + 1);
-    return std::wstring(buffer.data());
+    return WindowText(Item(id));
 }
 
 std::wstring Dialog::Title() const
 {
-    int length = GetWindowTextLengthW(hwnd_);
-    std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd_, buffer.data(), length + 1);
-    return std::wstring(buffer.data());
+    return WindowText(hwnd_);
 }
 
 HWND Dialog::CreateFromTemplate(HWND parent)
@@ -80,7 +81,7 @@ INT_PTR Dialog::DoModal()
     modal_ = true;
     ended_ = false;
     result_ = -1;
-    HWND owner = parent_;
+    HWND owner = parent_ ? parent_ : DefaultOwner();
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
 
@@ -128,21 +129,44 @@ INT_PTR Dialog::DefaultResult(UINT, WPARAM, LPARAM)
 
 INT_PTR CALLBACK Dialog::StaticProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    Dialog* self = message == WM_INITDIALOG ? reinterpret_cast<Dialog*>(lParam)
+                                            : reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
+    return Forward(self, hwnd, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK Dialog::PageProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     Dialog* self = nullptr;
     if (message == WM_INITDIALOG) {
-        self = reinterpret_cast<Dialog*>(lParam);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+        auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam);
+        self = page ? reinterpret_cast<Dialog*>(page->lParam) : nullptr;
     } else {
         self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
+    return Forward(self, hwnd, message, wParam, lParam);
+}
+
+INT_PTR Dialog::Forward(Dialog* self, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
     if (!self) return FALSE;
+    if (message == WM_INITDIALOG) {
+        self->hwnd_ = hwnd;
+        if (!self->resources_) self->resources_ = ResourceInstance();
+        SetWindowLongPtrW(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
+    }
     INT_PTR result = self->Procedure(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->hwnd_ = nullptr;
     }
     return result;
+}
+
+INT_PTR Dialog::Answer(UINT message, INT_PTR result)
+{
+    if (ReturnsDirectly(message)) return result;
+    SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
+    return TRUE;
 }
 
 INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
@@ -179,17 +203,34 @@ INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
             OnDestroy();
             return TRUE;
         }
-        default: {
-            bool handled = false;
-            INT_PTR result = OnMessage(message, wParam, lParam, handled);
-            if (handled) {
-                if (ReturnsDirectly(message)) return result;
-                SetWindowLongPtrW(hwnd_, DWLP_MSGRESULT, result);
-                return TRUE;
-            }
-            return DefaultResult(message, wParam, lParam);
+        case WM_NOTIFY: {
+            auto* header = reinterpret_cast<NMHDR*>(lParam);
+            LRESULT answer = 0;
+            if (header && OnNotify(static_cast<int>(wParam), header, answer)) return Answer(message, answer);
+            break;
         }
+        case WM_TIMER:
+            if (OnTimer(wParam)) return TRUE;
+            break;
+        case WM_DRAWITEM:
+            if (OnDrawItem(static_cast<int>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam))) return TRUE;
+            break;
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG:
+        case WM_CTLCOLORSCROLLBAR:
+        case WM_CTLCOLORSTATIC:
+            if (HBRUSH brush = OnCtlColor(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), message))
+                return reinterpret_cast<INT_PTR>(brush);
+            break;
+        default:
+            break;
         }
+        bool handled = false;
+        INT_PTR result = OnMessage(message, wParam, lParam, handled);
+        if (handled) return Answer(message, result);
+        return DefaultResult(message, wParam, lParam);
     } catch (...) {
         return FALSE;
     }

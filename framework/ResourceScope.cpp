@@ -3,11 +3,30 @@
 namespace kit {
 namespace {
 thread_local HINSTANCE t_resourceInstance = nullptr;
+HWND g_defaultOwner = nullptr;
+}
+
+HINSTANCE ThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCWSTR>(&ThisModule), &module);
+    return module ? module : GetModuleHandleW(nullptr);
+}
+
+HWND DefaultOwner()
+{
+    return g_defaultOwner && IsWindow(g_defaultOwner) ? g_defaultOwner : nullptr;
+}
+
+void SetDefaultOwner(HWND window)
+{
+    g_defaultOwner = window;
 }
 
 HINSTANCE ResourceInstance()
 {
-    return t_resourceInstance ? t_resourceInstance : GetModuleHandleW(nullptr);
+    return t_resourceInstance ? t_resourceInstance : ThisModule();
 }
 
 ModuleStateScope::ModuleStateScope(HINSTANCE module) : previous_(t_resourceInstance)

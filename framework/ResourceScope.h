@@ -4,12 +4,21 @@
 namespace kit {
 
 // The module whose resources (dialog templates, icons, menus, cursors) the calling
-// code loads. Defaults to the program file; a library switches it to itself in
+// code loads. Defaults to the module that links this copy of the framework (each
+// module links its own), on every thread; a library still switches it to itself in
 // every export that shows a window or loads a resource.
 HINSTANCE ResourceInstance();
 
 // Switches the resource module of this thread for the lifetime of the object and
 // restores the previous one on every return path.
+// The module this copy of the framework is linked into.
+HINSTANCE ThisModule();
+
+// The window that modal dialogs and sheets without a parent of their own stand on
+// (a library's host window handed over at start-up); null for none.
+HWND DefaultOwner();
+void SetDefaultOwner(HWND window);
+
 class ModuleStateScope {
 public:
     explicit ModuleStateScope(HINSTANCE module);

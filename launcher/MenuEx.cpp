@@ -3,6 +3,7 @@
 #include <map>
 
 #include "framework/Application.h"
+#include "framework/Handles.h"
 #include "framework/ResourceScope.h"
 
 namespace UICONTROL {
@@ -29,53 +30,9 @@ std::map<HMENU, CMenuEx*>& Registry()
     return menus;
 }
 
-class GdiObject {
-public:
-    explicit GdiObject(HGDIOBJ object) : object_(object) {}
-    ~GdiObject()
-    {
-        if (object_) DeleteObject(object_);
-    }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    HGDIOBJ Get() const { return object_; }
-
-private:
-    HGDIOBJ object_;
-};
-
-// Restores every object and attribute the drawing code selected; declared after the
-// objects it uses, so that they are deselected before they are deleted.
-class SavedDC {
-public:
-    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
-    ~SavedDC()
-    {
-        if (saved_) RestoreDC(dc_, saved_);
-    }
-    SavedDC(const SavedDC&) = delete;
-    SavedDC& operator=(const SavedDC&) = delete;
-
-private:
-    HDC dc_;
-    int saved_;
-};
-
-class WindowDC {
-public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
-    ~WindowDC()
-    {
-        if (dc_) ReleaseDC(window_, dc_);
-    }
-    WindowDC(const WindowDC&) = delete;
-    WindowDC& operator=(const WindowDC&) = delete;
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
+using kit::GdiObject;
+using kit::SavedDC;
+using kit::WindowDC;
 
 // Widths are taken on the main window's device context, as its menus are shown for it.
 int TextWidth(const std::wstring& text)

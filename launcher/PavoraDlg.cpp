@@ -5,7 +5,9 @@
 
 #include "core/frame/TessalyApi.h"
 #include "framework/Application.h"
+#include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
+#include "launcher/EffectPathCheck.h"
 #include "launcher/LanguageText.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/MediaShow.h"
@@ -90,19 +92,17 @@ void CPavoraDlg::FillPointCounts()
 
 void CPavoraDlg::ApplyLanguage()
 {
-    static const struct {
-        int control;
-        const wchar_t* text;
-    } kCaptions[] = {
+    static const kit::Caption kCaptions[] = {
         {IDC_STATIC_STATUS, L"28"}, {IDC_BTN_SETTING, L"1"}, {IDC_STATIC_POINTS, L"5"},
         {IDC_BTN_CALIBRATE, L"2"},  {IDC_BTN_ROTATION, L"3"}, {IDC_BTN_HIDE, L"4"},
     };
+    // Through the library's own string: its assignment and conversion are part of the import contract.
     tstring text = GetLanStr(L"6");
     SetWindowTextW(Handle(), text);
-    for (const auto& caption : kCaptions) {
-        text = GetLanStr(caption.text);
-        SetItemText(caption.control, text);
-    }
+    kit::ApplyCaptions(Handle(), kCaptions, [&text](const wchar_t* id) {
+        text = GetLanStr(id);
+        return std::wstring(static_cast<const wchar_t*>(text));
+    });
 }
 
 void CPavoraDlg::RegisterHotKeys()
@@ -118,7 +118,9 @@ void CPavoraDlg::ChooseStartupAction()
         const EffectEntry& entry = (*effects_)[0];
         std::wstring path(entry.path, wcsnlen(entry.path, sizeof(entry.path) / sizeof(entry.path[0])));
         if (PlayEffect(path.c_str())) {
+            ownEffectPath_ = &path;
             SendMessageW(Handle(), launcher::kEffectStartedMessage, reinterpret_cast<WPARAM>(&path), 0);
+            ownEffectPath_ = nullptr;
             SetTimer(Handle(), kHideTimer, kHideAfterEffect, nullptr);
             SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
         }
@@ -227,14 +229,11 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         handled = true;
         return 0;
     case launcher::kEffectStartedMessage:
-        if (wParam) rotation_.OnEffectStarted(*reinterpret_cast<const std::wstring*>(wParam));
+        if (IsTrustedEffectPath(wParam)) rotation_.OnEffectStarted(*reinterpret_cast<const std::wstring*>(wParam));
         handled = true;
         return 0;
     case WM_HOTKEY:
         OnHotKey(wParam, lParam);
-        return 0;  // and on to default processing
-    case WM_TIMER:
-        OnTimer(wParam);
         return 0;  // and on to default processing
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
@@ -258,6 +257,15 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
     default:
         return 0;
     }
+}
+
+// The bar's own string, or the library's last effect path, which lives in the library's image.
+bool CPavoraDlg::IsTrustedEffectPath(WPARAM pointer) const
+{
+    const void* object = reinterpret_cast<const void*>(pointer);
+    if (!object) return false;
+    if (object == ownEffectPath_) return true;
+    return launcher::InWritableImageData(GetModuleHandleW(L"Tessaly.dll"), object, sizeof(std::wstring));
 }
 
 bool CPavoraDlg::PreTranslateMessage(MSG* msg)
@@ -302,7 +310,7 @@ void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
     }
 }
 
-void CPavoraDlg::OnTimer(UINT_PTR id)
+bool CPavoraDlg::OnTimer(UINT_PTR id)
 {
     switch (id) {
     case kHideTimer:
@@ -319,8 +327,9 @@ void CPavoraDlg::OnTimer(UINT_PTR id)
         rotation_.BringEffectToFront();
         break;
     default:
-        break;
+        return false;
     }
+    return true;
 }
 
 void CPavoraDlg::OnRelabelMenu(HMENU popup)

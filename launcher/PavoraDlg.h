@@ -23,6 +23,7 @@ protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
     bool PreTranslateMessage(MSG* msg) override;
     void OnDestroy() override;
+    bool OnTimer(UINT_PTR id) override;
 
 private:
     void ApplyLanguage();
@@ -34,10 +35,10 @@ private:
     void OnPointCountChanged();
     void OnReset();
     void OnHotKey(WPARAM id, LPARAM keys);
-    void OnTimer(UINT_PTR id);
     void OnRelabelMenu(HMENU popup);
     bool OnPaintMinimised();
     void OnDragBar(LPARAM position);
+    bool IsTrustedEffectPath(WPARAM pointer) const;
 
     // launcher::RotationHost
     bool StartEffect(const wchar_t* path) override;
@@ -61,4 +62,5 @@ private:
     launcher::EffectRotation rotation_;
     const EffectList* effects_ = nullptr;
     bool penMode_ = false;
+    const std::wstring* ownEffectPath_ = nullptr;  // while the bar sends the message itself
 };

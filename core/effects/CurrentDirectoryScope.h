@@ -1,21 +1,6 @@
 #pragma once
-#include <windows.h>
-
-#include <string>
+#include "framework/CurrentDirectoryScope.h"
 
 namespace tessaly {
-
-// Makes a folder the current directory and restores the previous one when it goes,
-// whichever way the scope is left.
-class CurrentDirectoryScope {
-public:
-    explicit CurrentDirectoryScope(const std::wstring& folder);
-    ~CurrentDirectoryScope();
-    CurrentDirectoryScope(const CurrentDirectoryScope&) = delete;
-    CurrentDirectoryScope& operator=(const CurrentDirectoryScope&) = delete;
-
-private:
-    std::wstring saved_;
-};
-
-}  // namespace tessaly
+using kit::CurrentDirectoryScope;
+}

@@ -1,18 +1,18 @@
 // The library's exports for the playlist and the effect programs.
 #include "core/effects/EffectPrograms.h"
+#include "core/effects/LastEffectPath.h"
 #include "core/effects/Playlist.h"
 #include "core/frame/TessalyApi.h"
 
-namespace {
+namespace tessaly {
 
-// The path of the effect that the effect page started last.
 std::wstring& LastEffectPath()
 {
     static std::wstring path;
     return path;
 }
 
-}  // namespace
+}  // namespace tessaly
 
 unsigned char AnalysisEffectXml()
 {
@@ -41,10 +41,10 @@ HWND GetFlashWnd()
 
 std::wstring GetLastEffectPath()
 {
-    return LastEffectPath();
+    return tessaly::LastEffectPath();
 }
 
 void SetLastEffectPath(std::wstring path)
 {
-    LastEffectPath() = std::move(path);
+    tessaly::LastEffectPath() = std::move(path);
 }

@@ -3,6 +3,7 @@
 
 #include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
+#include "core/settings/OptionPropertySheet.h"
 #include "core/text/ConfigFile.h"
 #include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
@@ -51,7 +52,8 @@ void __stdcall GeneralSetting()
     tessaly::LibraryState& state = tessaly::Library();
     if (state.sheetOpen) return;
     OpenFlag open(state.sheetOpen);
-    // The option sheet runs here, modally.
+    option::COptionPropertySheet sheet;
+    sheet.DoModal();
 }
 
 void ShowMultiCameraCalibDlg()

@@ -12,6 +12,7 @@
 #include "core/frame/TessalyApi.h"
 #include "core/text/ConfigFile.h"
 #include "core/touch/Cursor.h"
+#include "framework/Dialog.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
 
@@ -48,6 +49,8 @@ void __stdcall InitData(void* ownerWindow)
 {
     kit::ModuleStateScope scope(tessaly::Library().instance);
     TheApp().ownerWindow = ownerWindow;
+    // The launcher hands over its bar; the settings windows stand on it, above its topmost layer.
+    if (ownerWindow) kit::SetDefaultOwner(static_cast<kit::Dialog*>(ownerWindow)->Handle());
 
     wchar_t folder[MAX_PATH + 1] = L"";
     DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);

@@ -1,5 +1,7 @@
 #include "core/text/ofxXmlSettings.h"
 
+#include "core/text/DocumentFile.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -134,7 +136,7 @@ bool ofxXmlSettings::loadFile(std::string path)
 
 void ofxXmlSettings::saveFile(std::string path)
 {
-    document.SaveFile(DataPath(path));
+    tessaly::SaveDocumentReplacing(document, DataPath(path));
 }
 
 void ofxXmlSettings::clear()

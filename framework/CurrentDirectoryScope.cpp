@@ -1,6 +1,6 @@
-#include "core/effects/CurrentDirectoryScope.h"
+#include "framework/CurrentDirectoryScope.h"
 
-namespace tessaly {
+namespace kit {
 
 namespace {
 
@@ -28,4 +28,4 @@ CurrentDirectoryScope::~CurrentDirectoryScope()
     if (!saved_.empty()) SetCurrentDirectoryW(saved_.c_str());
 }
 
-}  // namespace tessaly
+}  // namespace kit

@@ -1,0 +1,2 @@
+#pragma once
+#define IDD_SCENE_PAGE 5006

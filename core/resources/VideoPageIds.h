@@ -1,0 +1,2 @@
+#pragma once
+#define IDD_VIDEO_PAGE 5000

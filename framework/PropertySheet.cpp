@@ -1,0 +1,218 @@
+#include "framework/PropertySheet.h"
+
+#include "framework/ResourceScope.h"
+#include "framework/WindowText.h"
+
+namespace kit {
+namespace {
+
+thread_local Sheet* t_creating = nullptr;
+
+// The extended template's header, which windows.h does not declare.
+struct DialogTemplateEx {
+    WORD version;
+    WORD signature;
+    DWORD helpId;
+    DWORD extendedStyle;
+    DWORD style;
+};
+
+RECT ChildRect(HWND child, HWND parent)
+{
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+}  // namespace
+
+Sheet::Sheet(std::wstring caption, HWND parent, UINT startPage)
+    : caption_(std::move(caption)), parent_(parent), startPage_(startPage)
+{
+}
+
+void Sheet::SetLook(Look look, int navigationWidth)
+{
+    look_ = look;
+    navigationWidth_ = navigationWidth;
+}
+
+int CALLBACK Sheet::Callback(HWND sheet, UINT message, LPARAM lParam)
+{
+    if (message == PSCB_PRECREATE && lParam) {
+        // Shown only once laid out and initialised, so that it appears in one piece.
+        auto* extended = reinterpret_cast<DialogTemplateEx*>(lParam);
+        if (extended->signature == 0xFFFF) extended->style &= ~WS_VISIBLE;
+        else reinterpret_cast<DLGTEMPLATE*>(lParam)->style &= ~WS_VISIBLE;
+    } else if (message == PSCB_INITIALIZED && t_creating) {
+        t_creating->Attach(sheet);
+    }
+    return 0;
+}
+
+INT_PTR Sheet::DoModal()
+{
+    HWND owner = parent_ ? parent_ : DefaultOwner();
+    std::vector<PROPSHEETPAGEW> pages;
+    for (PropertyPage* page : pages_) pages.push_back(page->Descriptor());
+
+    PROPSHEETHEADERW header{};
+    header.dwSize = sizeof(header);
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_USECALLBACK | headerFlags_;
+    header.hwndParent = owner;
+    header.hInstance = ResourceInstance();
+    header.pszCaption = caption_.c_str();
+    header.nPages = static_cast<UINT>(pages.size());
+    header.nStartPage = startPage_;
+    header.ppsp = pages.data();
+    header.pfnCallback = Callback;
+
+    t_creating = this;
+    HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
+    t_creating = nullptr;
+    if (!sheet || reinterpret_cast<INT_PTR>(sheet) == -1) return -1;
+    if (Window() != sheet) Attach(sheet);
+
+    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
+    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    OnInitDialog();
+    ShowWindow(sheet, SW_SHOWNORMAL);
+
+    bool quit = false;
+    int quitCode = 0;
+    MSG msg;
+    // A modeless sheet has ended when it has no current page any more.
+    while (IsWindow(sheet) && PropSheet_GetCurrentPageHwnd(sheet)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            quitCode = static_cast<int>(msg.wParam);
+            break;
+        }
+        if (!PreTranslateMessage(&msg) && !PropSheet_IsDialogMessage(sheet, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (IsWindow(sheet)) SyncNavigation();
+    }
+
+    INT_PTR result = IsWindow(sheet) && PropSheet_GetResult(sheet) > 0 ? IDOK : IDCANCEL;
+    if (ownerWasEnabled) EnableWindow(owner, TRUE);
+    if (owner && GetActiveWindow() == sheet) SetActiveWindow(owner);
+    // The pages are destroyed with it, while their objects are alive: they store now.
+    if (IsWindow(sheet)) DestroyWindow(sheet);
+    navigation_ = nullptr;
+    Detach();
+    if (quit) PostQuitMessage(quitCode);
+    return result;
+}
+
+int Sheet::ActiveIndex() const
+{
+    HWND sheet = Window();
+    if (!sheet) return -1;
+    return static_cast<int>(PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)));
+}
+
+BOOL Sheet::OnInitDialog()
+{
+    if (look_ == Look::List) LayOutList();
+    return InitNavigationControl();
+}
+
+// The list takes the place of the tabs: everything moves right by the list's width and
+// up by the height of the tab row, which the hidden tab control no longer shows.
+void Sheet::LayOutList()
+{
+    HWND sheet = Window();
+    HWND tab = PropSheet_GetTabControl(sheet);
+    if (!tab) return;
+    RECT tabRect = ChildRect(tab, sheet);
+    RECT display{0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top};
+    TabCtrl_AdjustRect(tab, FALSE, &display);
+    int up = display.top > display.left ? display.top - display.left : 0;
+    int gap = tabRect.left > 0 ? tabRect.left : 7;
+    int right = navigationWidth_ + gap;
+
+    // In one batch and without drawing: the sheet is not shown yet.
+    const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS;
+    int children = 0;
+    for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++children;
+    HDWP batch = BeginDeferWindowPos(children);
+    for (HWND child = GetWindow(sheet, GW_CHILD); child && batch; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT rect = ChildRect(child, sheet);
+        batch = DeferWindowPos(batch, child, nullptr, rect.left + right, rect.top - up, 0, 0, flags);
+    }
+    if (batch) EndDeferWindowPos(batch);
+    RECT window{};
+    GetWindowRect(sheet, &window);
+    SetWindowPos(sheet, nullptr, 0, 0, window.right - window.left + right, window.bottom - window.top - up,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
+    ShowWindow(tab, SW_HIDE);
+
+    navigation_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
+                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
+                                      LBS_NOINTEGRALHEIGHT,
+                                  gap, tabRect.top, navigationWidth_, tabRect.bottom - tabRect.top - up, sheet,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kNavigationId)),
+                                  reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(sheet, GWLP_HINSTANCE)), nullptr);
+    SendMessageW(navigation_, WM_SETFONT, SendMessageW(sheet, WM_GETFONT, 0, 0), FALSE);
+    SetWindowPos(navigation_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+BOOL Sheet::InitNavigationControl()
+{
+    if (!navigation_) return TRUE;
+    HWND tab = PropSheet_GetTabControl(Window());
+    SendMessageW(navigation_, LB_RESETCONTENT, 0, 0);
+    shownIndex_ = -1;
+    int count = TabCtrl_GetItemCount(tab);
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = L"";
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = text;
+        item.cchTextMax = 255;
+        TabCtrl_GetItem(tab, i, &item);
+        SendMessageW(navigation_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    }
+    SyncNavigation();
+    return TRUE;
+}
+
+// Follows page changes made otherwise (Ctrl+Tab, a refused change) only when the page
+// changed, so that a selection on its way to the sheet is not taken back.
+void Sheet::SyncNavigation()
+{
+    if (!navigation_) return;
+    int index = ActiveIndex();
+    if (index < 0 || index == shownIndex_) return;
+    shownIndex_ = index;
+    SendMessageW(navigation_, LB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+LRESULT Sheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND) {
+        WORD id = LOWORD(wParam);
+        WORD code = HIWORD(wParam);
+        if (id == kNavigationId && navigation_) {
+            if (code == LBN_SELCHANGE) {
+                LRESULT selected = SendMessageW(navigation_, LB_GETCURSEL, 0, 0);
+                if (selected != LB_ERR) PropSheet_SetCurSel(Window(), nullptr, static_cast<int>(selected));
+                shownIndex_ = -1;  // a refused change puts the list back
+                SyncNavigation();
+            }
+            return 0;
+        }
+        if (OnCommand(id, code, reinterpret_cast<HWND>(lParam))) return 0;
+    } else {
+        bool handled = false;
+        LRESULT result = OnMessage(message, wParam, lParam, handled);
+        if (handled) return result;
+    }
+    return Default(message, wParam, lParam);
+}
+
+}  // namespace kit

@@ -1,0 +1,109 @@
+// How long the settings sheet takes from the Settings click to a visible sheet, against a
+// bare comctl32 sheet with five empty pages opened the same way by a bare dialog program.
+// Prints both medians and their ratio (the goal is at most 1.2). A slow run is no
+// failure; a sheet that never appears is.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/LauncherHarness.h"
+
+using namespace e2e;
+
+namespace {
+
+constexpr int kRounds = 21;  // the first is a warm-up and not counted
+constexpr double kTimeoutMs = 20000;
+
+double NowMs()
+{
+    LARGE_INTEGER count, frequency;
+    QueryPerformanceCounter(&count);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
+}
+
+// Clicks the Settings button of `bar`, measures until a visible window titled `title`
+// exists, then cancels it and waits until it is gone. -1 when it never appeared.
+double TimeToSheet(HWND bar, const std::wstring& title)
+{
+    double start = NowMs();
+    PostMessageW(bar, WM_COMMAND, MAKEWPARAM(kSettingsButton, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(bar, kSettingsButton)));
+    double elapsed = -1;
+    HWND sheet = nullptr;
+    while (NowMs() - start < kTimeoutMs) {
+        sheet = FindWindowW(nullptr, title.c_str());
+        if (sheet && IsWindowVisible(sheet)) {
+            elapsed = NowMs() - start;
+            break;
+        }
+        Sleep(1);
+    }
+    if (!sheet) return -1;
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    for (int i = 0; i < 400 && IsWindow(sheet); ++i) Sleep(5);
+    return elapsed;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+}  // namespace
+
+int main()
+{
+    StagedInstall install(L"SheetBenchmark");
+    install.WriteConfig("[config]\r\nauto=0\r\nDEVICETYPE=1\r\ncheck360 =0\r\n[version]\r\nlanguage=1\r\n");
+    std::wstring title = UniqueTitle();
+    std::wstring sheetTitle = L"Sheet-" + title;
+    install.WriteLanguage(L"6`" + title + L"` `" + title + L"`\n26`" + sheetTitle + L"` `" + sheetTitle + L"`\n");
+    install.CopyProgram(L"MiniDialog.exe", L"MiniDialog.exe");
+    SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_LOG", install.Path(L"messageboxes.log").c_str());
+
+    RunningLauncher launcher(install, title);
+    std::wstring miniTitle = title + L"-mini", miniSheet = sheetTitle + L"-mini";
+    std::wstring command = L"\"" + install.Path(L"MiniDialog.exe") + L"\" \"" + miniTitle + L"\" \"" + miniSheet + L"\"";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION mini = {};
+    if (!launcher.Bar() ||
+        !CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, install.Folder().c_str(), &startup,
+                        &mini)) {
+        printf("no bar\n");
+        return 1;
+    }
+    HWND miniBar = StagedInstall::WaitForWindow(miniTitle, 10000, false);
+
+    std::vector<double> ours, bare;
+    for (int round = 0; round < kRounds && miniBar; ++round) {
+        double a = TimeToSheet(launcher.Bar(), sheetTitle);
+        double b = TimeToSheet(miniBar, miniSheet);
+        if (a < 0 || b < 0) {
+            printf("no sheet: %s\n", a < 0 ? "Pavora.exe" : "MiniDialog.exe");
+            break;
+        }
+        if (round == 0) continue;
+        ours.push_back(a);
+        bare.push_back(b);
+    }
+    if (miniBar) PostMessageW(miniBar, WM_CLOSE, 0, 0);
+    WaitForSingleObject(mini.hProcess, 10000);
+    CloseHandle(mini.hProcess);
+    CloseHandle(mini.hThread);
+    if (ours.empty()) return 1;
+    double oursMedian = Median(ours), bareMedian = Median(bare);
+    printf("Settings click to visible sheet, median of %d runs after a warm-up:\n", kRounds - 1);
+    printf("  option sheet    %7.1f ms\n", oursMedian);
+    printf("  bare sheet      %7.1f ms\n", bareMedian);
+    printf("  sheet ratio     %7.2f    (goal <= 1.20)\n", oursMedian / bareMedian);
+    return 0;
+}

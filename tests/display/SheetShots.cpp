@@ -1,0 +1,90 @@
+// Screenshots of the settings sheet on each of its pages, in one language, taken from the
+// screen as the user sees it (needs a real display):
+//   pavora_sheet_shots.exe LANGUAGE OUTPUT-FOLDER
+// Writes sheet-<language>-<page>.bmp; exit code 0 when every page was shot.
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "framework/Handles.h"
+#include "tests/e2e/LauncherHarness.h"
+
+using namespace e2e;
+
+namespace {
+
+bool SaveWindowImage(HWND window, const std::wstring& path)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    int width = rect.right - rect.left, height = rect.bottom - rect.top;
+    kit::WindowDC screen(nullptr);
+    kit::MemoryDC memory(screen.Get());
+    kit::GdiObject bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
+    HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
+    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+    SelectObject(memory.Get(), previous);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof(info);
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+    std::vector<BYTE> pixels(stride * static_cast<DWORD>(height));
+    GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, static_cast<UINT>(height), pixels.data(),
+              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(info);
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
+    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
+    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size());
+    WriteBytes(path, bytes);
+    return true;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv)
+{
+    int language = argc > 1 ? _wtoi(argv[1]) : 1;
+    std::wstring output = argc > 2 ? argv[2] : BinFolder();
+    StagedInstall install(L"SheetShots" + std::to_wstring(language));
+    install.WriteConfig("[config]\r\nauto=0\r\nDEVICETYPE=1\r\ncheck360 =0\r\n[version]\r\nlanguage=" +
+                        std::to_string(language) + "\r\ndebug=1\r\n");
+    std::wstring title = install.UseUniqueTitle();
+    RunningLauncher launcher(install, title);
+    if (!launcher.Bar()) return 2;
+    launcher.Command(kSettingsButton);
+    HWND sheet = nullptr;
+    for (int i = 0; i < 200 && !sheet; ++i) {
+        Pump(50);
+        for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, L"#32770", nullptr));)
+            if (GetWindow(window, GW_OWNER) == launcher.Bar() && IsWindowVisible(window)) sheet = window;
+    }
+    if (!sheet) return 3;
+    HWND list = FindWindowExW(sheet, nullptr, L"ListBox", nullptr);
+    int shots = 0;
+    for (int page = 0; page < 5; ++page) {
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(page), 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        SendMessageTimeoutW(sheet, WM_COMMAND, MAKEWPARAM(0x3F00, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list),
+                            SMTO_ABORTIFHUNG, 5000, &answer);
+        SetForegroundWindow(sheet);
+        Pump(700);
+        std::wstring path = output + L"\\sheet-" + std::to_wstring(language) + L"-" + std::to_wstring(page) + L".bmp";
+        if (SaveWindowImage(sheet, path)) ++shots;
+    }
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+    for (int i = 0; i < 100 && IsWindow(sheet); ++i) Pump(50);
+    printf("%d screenshots\n", shots);
+    return shots == 5 ? 0 : 1;
+}

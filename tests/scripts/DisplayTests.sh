@@ -1,0 +1,62 @@
+#!/bin/sh
+# What needs a real display, on a virtual display of its own and a Wine prefix with a
+# graphics driver: screenshots of the settings sheet on each page in languages 1 and 2
+# (PNG files in <tree>/screenshots), and the effect page's file dialog driven by typing.
+#   DisplayTests.sh ARCH BUILD-TREE
+set -eu
+root=$(cd "$(dirname "$0")/../.." && pwd)
+export PAVORA_ROOT="$root"
+. "$root/scripts/common.sh"
+arch=$1
+tree=$2
+out="$tree/screenshots"
+mkdir -p "$out"
+rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png
+
+display=:91
+Xvfb $display -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null || true' EXIT
+export DISPLAY=$display
+wine_env "$arch" "$tree/wineprefix-shots"
+mkdir -p "$WINEPREFIX"
+sleep 1
+wineserver_cmd -k 2>/dev/null || true
+prepare_prefix display
+wineserver_cmd -k 2>/dev/null || true
+wineserver_cmd -w 2>/dev/null || true
+wineserver_cmd -p
+wine_run wineboot >/dev/null 2>&1 </dev/null || true
+
+status=0
+winout=$(wine_run winepath -w "$out" 2>/dev/null | tr -d '\r')
+for language in 1 2; do
+    # A Wine desktop gives the sheet its caption bar. It does not pass on the exit code: the output tells.
+    wine_run explorer "/desktop=Shots$language,1280x800" "$tree/bin/pavora_sheet_shots.exe" "$language" "$winout" \
+        </dev/null | tee "$out/shots-$language.log"
+    grep -q '^5 screenshots' "$out/shots-$language.log" || status=1
+done
+
+# The file dialog: names typed as a user would, once the driver says the dialog is open.
+marker="$out/file-dialog-open"
+rm -f "$marker"
+wine_run explorer /desktop=Files,1280x800 "$tree/bin/pavora_file_dialog_driver.exe" \
+    "$(wine_run winepath -w "$marker" 2>/dev/null | tr -d '\r')" </dev/null >"$out/file-dialog.log" 2>&1 &
+driver=$!
+i=0
+while [ ! -f "$marker" ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i + 1)); done
+if [ -f "$marker" ]; then
+    xdotool type --delay 20 '"Alpha.cmd" "Beta.exe"'
+    xdotool key Return
+fi
+wait $driver || true
+cat "$out/file-dialog.log"
+grep -q 'two files added and saved' "$out/file-dialog.log" || status=1
+
+wineserver_cmd -k || true
+for shot in "$out"/sheet-*.bmp; do
+    [ -f "$shot" ] || { status=1; continue; }
+    convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
+done
+ls "$out"
+exit $status

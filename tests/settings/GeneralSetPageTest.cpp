@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/frame/BrimwellApp.h"
+#include "core/frame/LibraryState.h"
+#include "core/resources/GeneralPageIds.h"
+#include "core/settings/StartWithWindows.h"
+#include "core/text/ConfigFile.h"
+#include "core/text/ofxXmlSettings.h"
+#include "core/touch/TouchManager.h"
+#include "framework/DataExchange.h"
+#include "framework/MessageBox.h"
+#include "tests/settings/OptionSheetDriver.h"
+#include "tests/unit/InstallFolder.h"
+
+using settings_test::DrivenOptionSheet;
+
+namespace {
+
+int Checked(HWND page, int id)
+{
+    return kit::IsChecked(page, id) ? 1 : 0;
+}
+
+class GeneralPage : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        kit::SetMessageBoxHook([this](const kit::MessageBoxCall& call) {
+            boxes_.push_back(call);
+            return IDOK;
+        });
+        savedDevice_ = deviceType;
+    }
+    void TearDown() override
+    {
+        deviceType = savedDevice_;
+        kit::SetMessageBoxHook([](const kit::MessageBoxCall& call) {
+            ADD_FAILURE() << "unexpected message box";
+            return kit::FirstButtonOf(call.type);
+        });
+    }
+
+    std::vector<kit::MessageBoxCall> boxes_;
+    int savedDevice_ = 0;
+};
+
+}  // namespace
+
+namespace {
+
+const char kTracker[] =
+    "<CONFIG><BOOLEAN><OSCMODE>1</OSCMODE><TCPMODE>0</TCPMODE></BOOLEAN></CONFIG>"
+    "<CORE><BOOLEAN><TRANSMIT>0</TRANSMIT><WIN7TOUCH>0</WIN7TOUCH></BOOLEAN></CORE>";
+
+int TrackerValue(const char* file, const char* key, int missing = -1)
+{
+    ofxXmlSettings xml;
+    if (!xml.loadFile(file)) return -2;
+    return xml.getValue(key, missing, 0);
+}
+
+TEST_F(GeneralPage, LaserChoiceActsAtOnceAndTheStoreOnCancelWritesTheNewDevicesFile)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageLaser");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=1\r\nFilterWay=2\r\n[version]\r\ndebug=0\r\n");
+    folder.Write(L"data\\ConfigSign.xml", kTracker);
+    touch_tests::DeviceTypeScope device(1);
+    TouchManager touch;
+    touch.filterWay = 2;
+
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) {
+            EXPECT_EQ(s.GeneralPage().Handle(), nullptr) << "made on first show";
+            s.Select(1);
+        },
+        [this](DrivenOptionSheet& s) {
+            HWND page = s.GeneralPage().Handle();
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_DEVICE_SIGN), 1);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_UDP), 1);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_FILTER_SMALLEST_X), 1);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_OUTPUT_MULTIPOINT)));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_OUTPUT_TCP)));
+            EXPECT_FALSE(IsWindowVisible(GetDlgItem(page, IDC_GENERAL_SHOW_CONTROL_WINDOW))) << "debug is 0";
+            SendDlgItemMessageW(page, IDC_GENERAL_OUTPUT_TCP, BM_CLICK, 0, 0);
+            SendDlgItemMessageW(page, IDC_GENERAL_DEVICE_LASER, BM_CLICK, 0, 0);
+            ASSERT_EQ(boxes_.size(), 1u);
+            EXPECT_EQ(boxes_[0].text, L"硬件改变,需重启软件生效");
+            EXPECT_EQ(boxes_[0].owner, page);
+            EXPECT_EQ(deviceType, 2);
+            EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kDeviceType), 2) << "at once";
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+
+    EXPECT_EQ(TrackerValue("data/ConfigLaser.xml", "CONFIG:BOOLEAN:TCPMODE"), 1);
+    EXPECT_EQ(TrackerValue("data/ConfigLaser.xml", "CONFIG:BOOLEAN:OSCMODE"), 0);
+    EXPECT_EQ(TrackerValue("data/ConfigLaser.xml", "CORE:BOOLEAN:TRANSMIT"), 0);
+    EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CONFIG:BOOLEAN:OSCMODE"), 1) << "the old device's file stays";
+    EXPECT_EQ(touch.networkOutput, 1);
+    EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kDeviceType), 2);
+    EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kFilterWay), 2);
+    EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 0);
+}
+
+TEST_F(GeneralPage, StartWithWindowsIsRegisteredRemovedAndReadBack)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageStart");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=0\r\n");
+    folder.Write(L"data\\ConfigLight.xml", kTracker);
+    touch_tests::DeviceTypeScope device(0);
+    ASSERT_TRUE(option::RegisterToStart(false));
+
+    auto caption = [](HWND page) { return kit::ReadText(page, IDC_GENERAL_START_WITH_WINDOWS); };
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(1); },
+        [&](DrivenOptionSheet& s) {
+            HWND page = s.GeneralPage().Handle();
+            ASSERT_NE(page, nullptr);
+            std::wstring off = caption(page);
+            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+            EXPECT_TRUE(option::IsRegisteredToStart());
+            EXPECT_EQ(caption(page), L"取消启动");
+            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+            EXPECT_FALSE(option::IsRegisteredToStart());
+            EXPECT_EQ(caption(page), off);
+            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+            s.Press(PSBTN_OK);
+        },
+    };
+    sheet.DoModal();
+    ASSERT_EQ(boxes_.size(), 3u);
+    EXPECT_EQ(boxes_[0].text, L"开机启动成功");
+    EXPECT_EQ(boxes_[1].text, L"软件开机启动取消");
+    EXPECT_EQ(boxes_[1].caption, L"友情提示");
+
+    // A new sheet starts from what is registered.
+    DrivenOptionSheet again;
+    again.steps = {
+        [](DrivenOptionSheet& s) { s.Select(1); },
+        [&](DrivenOptionSheet& s) {
+            EXPECT_EQ(caption(s.GeneralPage().Handle()), L"取消启动");
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    again.DoModal();
+    EXPECT_TRUE(option::autoStartFlag);
+    EXPECT_TRUE(option::RegisterToStart(false));
+}
+
+}  // namespace
+
+namespace {
+
+// With debug on, the control-window box shows whether the recogniser's window is visible.
+TEST_F(GeneralPage, ControlWindowBoxFollowsTheRecognisersWindowInDebugMode)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageDebug");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=3\r\n[version]\r\ndebug=1\r\n");
+    folder.Write(L"data\\ConfigDI.xml", kTracker);
+    touch_tests::DeviceTypeScope device(3);
+    HWND recogniser = CreateWindowExW(0, L"STATIC", L"MultiTouchRecogniseWindow", WS_POPUP | WS_VISIBLE, 0, 0, 10,
+                                      10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(recogniser, nullptr);
+    std::vector<int> ticked;
+    auto look = [&ticked](DrivenOptionSheet& s) {
+        HWND page = s.GeneralPage().Handle();
+        ASSERT_NE(page, nullptr);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(page, IDC_GENERAL_SHOW_CONTROL_WINDOW)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_OUTPUT_MULTIPOINT))) << "type 3 disables nothing";
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_OUTPUT_UDP)));
+        ticked.push_back(Checked(page, IDC_GENERAL_SHOW_CONTROL_WINDOW));
+        s.Press(PSBTN_CANCEL);
+    };
+    for (bool visible : {true, false}) {
+        ShowWindow(recogniser, visible ? SW_SHOWNA : SW_HIDE);
+        DrivenOptionSheet sheet;
+        sheet.steps = {[](DrivenOptionSheet& s) { s.Select(1); }, look};
+        sheet.DoModal();
+    }
+    DestroyWindow(recogniser);
+    EXPECT_EQ(ticked, (std::vector<int>{1, 0}));
+}
+
+}  // namespace
+
+#include "tests/unit/TouchFakes.h"
+
+namespace {
+
+const char kTouchOn[] =
+    "<CONFIG><BOOLEAN><OSCMODE>1</OSCMODE><TCPMODE>0</TCPMODE></BOOLEAN></CONFIG>"
+    "<CORE><BOOLEAN><TRANSMIT>0</TRANSMIT><WIN7TOUCH>1</WIN7TOUCH></BOOLEAN></CORE>";
+
+TEST_F(GeneralPage, Windows7TouchBoxIsOfferedOnTouchEditionsOnlyAndWritesAtOnce)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageTouch");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=1\r\n");
+    folder.Write(L"data\\ConfigSign.xml", kTouchOn);
+    touch_tests::DeviceTypeScope device(1);
+    TouchManager touch;
+    {
+        touch_tests::VersionScope ultimate(touch_tests::FakeVersion(6, 1, 1));
+        DrivenOptionSheet sheet;
+        sheet.steps = {
+            [](DrivenOptionSheet& s) { s.Select(1); },
+            [&](DrivenOptionSheet& s) {
+                HWND page = s.GeneralPage().Handle();
+                ASSERT_NE(page, nullptr);
+                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
+                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
+                EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 1);
+                EXPECT_EQ(touch.win7TouchMode, 1);
+                SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+                EXPECT_EQ(touch.win7TouchMode, 0);
+                EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "at once";
+                SendDlgItemMessageW(page, IDC_GENERAL_PICTURE_BROWSER, BM_CLICK, 0, 0);
+                EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 0) << "only when the page goes";
+                s.Press(PSBTN_CANCEL);
+            },
+        };
+        sheet.DoModal();
+        EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 1);
+    }
+    folder.Write(L"data\\ConfigSign.xml", kTouchOn);
+    touch_tests::VersionScope enterprise;
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(1); },
+        [&](DrivenOptionSheet& s) {
+            HWND page = s.GeneralPage().Handle();
+            ASSERT_NE(page, nullptr);
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
+            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0) << "the file's 1 does not count here";
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    sheet.DoModal();
+    EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "stored as shown";
+}
+
+}  // namespace
