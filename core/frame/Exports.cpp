@@ -4,6 +4,8 @@
 #include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/settings/OptionPropertySheet.h"
+#include "core/settings/CDlgScreenArea.h"
+#include "core/settings/CDlgToolBar.h"
 #include "core/text/ConfigFile.h"
 #include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
@@ -68,7 +70,9 @@ void ShowMultiCameraCalibDlg()
 void ShowScreenAreaDlg()
 {
     kit::ModuleStateScope scope(tessaly::Library().instance);
-    // The screen area dialog runs here, modally.
+    // Owned by the caller's active window, which stays disabled while the dialog runs.
+    CDlgScreenArea dialog(GetActiveWindow());
+    dialog.DoModal();
 }
 
 // The floating tool bar serves the pen devices only.
@@ -76,7 +80,9 @@ void ShowQuickToolBar(int showCommand)
 {
     if (deviceType == 0) return;
     kit::ModuleStateScope scope(tessaly::Library().instance);
-    // The tool bar window is created on first use and shown with `showCommand` here.
+    CDlgToolBar& bar = QuickToolBar();
+    if (!bar.Handle() && !bar.Create(nullptr)) return;
+    bar.Show(showCommand);
 }
 
 // What the callers expect of these is that they return; the tracker does the work itself.

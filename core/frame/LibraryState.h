@@ -16,6 +16,8 @@ struct LibraryState {
     int calibrationPointCount = 4;
     LONG sheetOpen = 0;
     LONG cameraDialogOpen = 0;
+    // Set by the tool bar's right-click and double-click buttons; nothing reads it yet.
+    int clickMode = 0;  // 0 none, 1 right click, 2 double click
 };
 
 LibraryState& Library();

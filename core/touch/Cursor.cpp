@@ -1,5 +1,58 @@
-// Filled in with the cursor work.
 #include "core/touch/Cursor.h"
 
-void SetDotCursor(bool on) {}
-void RestoreCursor() {}
+#include "core/frame/BrimwellApp.h"
+#include "core/resources/Cursors_rc.h"
+#include "framework/MessageBox.h"
+#include "framework/ResourceScope.h"
+
+bool dotCursorActive = false;
+
+namespace {
+
+SystemCursorSetter g_setter = SetSystemCursor;
+
+void ShowCursorFailure()
+{
+    kit::ShowMessageBox(nullptr, L"设置光标失败", TheApp().Title().c_str(), MB_OK);
+}
+
+// The system takes the cursor it is given and destroys it later, so it must be a private
+// copy (never a shared one); a refused cursor stays ours to destroy.
+bool ReplaceNormalArrow(UINT resourceId)
+{
+    HCURSOR cursor = static_cast<HCURSOR>(
+        LoadImageW(kit::ResourceInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR));
+    if (!cursor) return false;
+    if (g_setter(cursor, 32512 /* OCR_NORMAL */)) return true;
+    DestroyCursor(cursor);
+    return false;
+}
+
+}  // namespace
+
+SystemCursorSetter SetSystemCursorSetter(SystemCursorSetter setter)
+{
+    SystemCursorSetter previous = g_setter;
+    g_setter = setter ? setter : SetSystemCursor;
+    return previous;
+}
+
+void SetDotCursor(bool skipQuestion)
+{
+    if (!skipQuestion &&
+        kit::ShowMessageBox(nullptr, L"确保融合软件已经停止拼接\n是否继续?", TheApp().Title().c_str(), MB_YESNO) != IDYES)
+        return;
+    if (ReplaceNormalArrow(IDC_DOT_CURSOR))
+        dotCursorActive = true;
+    else
+        ShowCursorFailure();
+}
+
+void RestoreCursor()
+{
+    if (!dotCursorActive) return;
+    bool restored = ReplaceNormalArrow(IDC_ARROW_CURSOR);
+    // Retrying a refused restore at every close would only repeat the message.
+    dotCursorActive = false;
+    if (!restored) ShowCursorFailure();
+}

@@ -207,3 +207,27 @@ TEST_F(LauncherBar, MediaShowIsRefusedWithoutPenMode)
     EXPECT_EQ(box.text, L"此功能必须设置为win7多点模式\n必须是激光器或者签到笔");
     EXPECT_TRUE(launcher_->Alive());
 }
+
+// The quick tool bar of a pen device, shown from the launcher's Quick button, belongs to the
+// launcher's process and stays until the launcher ends, which it does cleanly with the bar shown.
+TEST_F(LauncherBar, QuickButtonShowsTheToolBarWhichEndsWithTheLauncher)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(L"LauncherBarQuickBar", "[config]\r\nDEVICETYPE=1\r\ncheck360 =0\r\nbDotCursor=1\r\n"));
+    launcher_->Command(kQuickButton);
+    ASSERT_TRUE(launcher_->Sync());
+    HWND bar = FindWindowW(nullptr, L"快捷工具条");
+    ASSERT_NE(bar, nullptr);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(bar, &owner);
+    EXPECT_EQ(owner, GetProcessId(launcher_->Process()));
+    EXPECT_TRUE(IsWindowVisible(bar));
+    RECT window{};
+    GetWindowRect(bar, &window);
+    EXPECT_EQ(window.top, GetSystemMetrics(SM_CYSCREEN) - 150);
+
+    launcher_->Command(kMenuExit, 0);
+    ASSERT_TRUE(WaitForExit(launcher_->Process(), 10000));
+    DWORD code = 1;
+    GetExitCodeProcess(launcher_->Process(), &code);
+    EXPECT_EQ(code, 0u);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// The screen area dialog.
+#define IDD_SCREEN_AREA 5009
+#define IDC_AREA_TYPE 5032
+#define IDC_AREA_VALUE1 5092
+#define IDC_AREA_VALUE2 5093
+#define IDC_AREA_RADIUS 5095
+#define IDC_AREA_LABEL1 5096
+#define IDC_AREA_LABEL2 5097
+#define IDC_AREA_RADIUS_LABEL 5098
+#define IDC_AREA_TYPE_LABEL 5099
