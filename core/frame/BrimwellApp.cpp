@@ -6,6 +6,7 @@
 #include <gdiplus.h>
 
 #include "core/text/LanguageTable.h"
+#include "core/touch/SocketComm.h"
 
 CBrimwellApp& TheApp()
 {
@@ -21,8 +22,7 @@ BOOL CBrimwellApp::InitInstance()
     Gdiplus::GdiplusStartupInput gdiplusInput;
     Gdiplus::GdiplusStartup(&gdiplusToken_, &gdiplusInput, nullptr);
 
-    WSADATA data;
-    socketsStarted_ = WSAStartup(MAKEWORD(2, 0), &data) == 0;
+    LibrarySocketServer().StartSocketServer();
 
     tessaly::LanguageTable::Instance().Load();
     return TRUE;
@@ -30,8 +30,11 @@ BOOL CBrimwellApp::InitInstance()
 
 int CBrimwellApp::ExitInstance()
 {
-    if (socketsStarted_) WSACleanup();
-    socketsStarted_ = false;
+    CSocketComm& server = LibrarySocketServer();
+    if (processEnding) server.AbandonThreads();
+    else if (server.serverMode) server.StopServer();
+    else server.CloseListener();
+    server.CleanupSockets();
     if (gdiplusToken_) Gdiplus::GdiplusShutdown(gdiplusToken_);
     gdiplusToken_ = 0;
     return 0;

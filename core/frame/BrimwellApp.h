@@ -16,10 +16,12 @@ public:
 
     TouchManager* touchManager = nullptr;
     void* ownerWindow = nullptr;
+    // Set when the library is unloaded because the process ends: the system has then
+    // already ended the library's threads.
+    bool processEnding = false;
 
 private:
     ULONG_PTR gdiplusToken_ = 0;
-    bool socketsStarted_ = false;
 };
 
 CBrimwellApp& TheApp();

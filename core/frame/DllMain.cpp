@@ -5,9 +5,10 @@
 #include "core/frame/LibraryState.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
+#include "core/touch/SocketComm.h"
 #include "core/touch/TouchManager.h"
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH: {
@@ -18,10 +19,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
         CBrimwellApp& app = TheApp();
         app.SetInstance(instance);
         TouchManager::CreateLibraryInstance();
+        LibrarySocketServer();
         tessaly::LanguageTable::Instance();
         return app.InitInstance();
     }
     case DLL_PROCESS_DETACH:
+        TheApp().processEnding = reserved != nullptr;
         TheApp().ExitInstance();
         return TRUE;
     default:

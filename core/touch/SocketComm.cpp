@@ -1,0 +1,291 @@
+#include "core/touch/SocketComm.h"
+
+#include <process.h>
+
+#include <algorithm>
+#include <new>
+
+#include "framework/MessageBox.h"
+
+namespace {
+
+// A critical section cannot fail to be entered, unlike a lock that allocates on first use:
+// the server must keep going when the address space runs low.
+class Locked {
+public:
+    explicit Locked(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
+    ~Locked() { LeaveCriticalSection(&section_); }
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& section_;
+};
+
+// Client threads end within one read wait once receiving is switched off; this leaves
+// room for a loaded machine without letting a stuck peer hold the shutdown for long.
+constexpr DWORD kClientJoinMs = 2000;
+
+}  // namespace
+
+CSocketComm& LibrarySocketServer()
+{
+    static CSocketComm server;
+    return server;
+}
+
+CSocketComm::CSocketComm(std::wstring portText, size_t peerLimit)
+    : portText_(std::move(portText)), peerLimit_(peerLimit)
+{
+    InitializeCriticalSection(&clientsLock);
+}
+
+CSocketComm::~CSocketComm()
+{
+    StopServer();
+    // A thread that has not ended (or was ended holding it) may still touch the lock.
+    if (!abandoned_ && clientThreads_.load() == 0) DeleteCriticalSection(&clientsLock);
+}
+
+void CSocketComm::DeliverData(const BYTE*, uint32_t) {}
+
+void CSocketComm::DeliverEvent(uint32_t) {}
+
+bool CSocketComm::StartSocketServer()
+{
+    WSADATA data = {};
+    int result = WSAStartup(MAKEWORD(2, 0), &data);
+    socketsStarted_ = result == 0;
+    if (!socketsStarted_ || data.wVersion != MAKEWORD(2, 0)) {
+        // Only a version that the library reported is worth a word; other failures are silent.
+        bool versionKnown = socketsStarted_ || result == WSAVERNOTSUPPORTED;
+        if (versionKnown && data.wVersion != MAKEWORD(2, 0))
+            kit::ShowMessageBox(nullptr, L"Incorrect version of Winsock.dll found", L"Error", MB_OK);
+        // Only a start that succeeded is undone: another user of Windows Sockets in this
+        // process must keep its own.
+        CleanupSockets();
+        return false;
+    }
+    if (!acceptThread) serverMode = true;
+    if (OpenListener()) StartAcceptThread();
+    return true;
+}
+
+void CSocketComm::CleanupSockets()
+{
+    if (socketsStarted_) WSACleanup();
+    socketsStarted_ = false;
+}
+
+uint16_t CSocketComm::ResolvePort(const std::wstring& text)
+{
+    if (!text.empty() && text[0] >= L'0' && text[0] <= L'9') {
+        // Leading digits, as a C library conversion reads them; a number that is no port
+        // is none, rather than the low 16 bits of it.
+        unsigned long value = 0;
+        for (wchar_t c : text) {
+            if (c < L'0' || c > L'9') break;
+            value = value * 10 + static_cast<unsigned long>(c - L'0');
+            if (value > 0xFFFF) return 0;
+        }
+        return static_cast<uint16_t>(value);
+    }
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return 0;
+    std::string name(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, &name[0], size, nullptr, nullptr);
+    const servent* service = getservbyname(name.c_str(), "tcp");
+    return service ? ntohs(static_cast<u_short>(service->s_port)) : 0;
+}
+
+bool CSocketComm::OpenListener()
+{
+    if (listener.load() != INVALID_SOCKET) return false;
+    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET) return false;
+
+    uint16_t port = ResolvePort(portText_);
+    if (port == 0) {
+        closesocket(s);
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_ANY);
+
+    BOOL reuse = TRUE;
+    if (setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse)) != 0 ||
+        bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 || listen(s, SOMAXCONN) != 0) {
+        closesocket(s);
+        return false;
+    }
+    listener.store(s);
+    return true;
+}
+
+bool CSocketComm::StartAcceptThread()
+{
+    if (acceptThread || listener.load() == INVALID_SOCKET) return false;
+    uintptr_t thread = _beginthreadex(nullptr, 0, AcceptThreadMain, this, CREATE_SUSPENDED, nullptr);
+    if (!thread) return false;
+    acceptThread = reinterpret_cast<HANDLE>(thread);
+    ResumeThread(acceptThread);
+    return true;
+}
+
+unsigned __stdcall CSocketComm::AcceptThreadMain(void* server)
+{
+    static_cast<CSocketComm*>(server)->ServeConnections();
+    return 1;
+}
+
+void CSocketComm::ServeConnections()
+{
+    for (SOCKET s = listener.load(); s != INVALID_SOCKET; s = listener.load()) {
+        SOCKET peer = accept(s, nullptr, nullptr);
+        if (peer == INVALID_SOCKET) {
+            if (listener.load() == INVALID_SOCKET) return;  // a stop is in progress
+            DeliverEvent(EventAcceptFailed);
+            CloseListener();
+            return;
+        }
+        // Beyond the limit the peer is turned away at once; the listener goes on.
+        if (!AddClient(peer)) {
+            closesocket(peer);
+            continue;
+        }
+        // A peer without a thread would be held and never read: it is let go instead.
+        if (!StartClientThread(peer)) {
+            RemoveClient(peer);
+            closesocket(peer);
+            continue;
+        }
+        DeliverEvent(EventAccepted);
+    }
+}
+
+bool CSocketComm::AddClient(SOCKET peer)
+{
+    Locked lock(clientsLock);
+    if (clients.size() >= peerLimit_) return false;
+    try {
+        clients.push_back(peer);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void CSocketComm::RemoveClient(SOCKET peer)
+{
+    Locked lock(clientsLock);
+    auto found = std::find(clients.begin(), clients.end(), peer);
+    if (found != clients.end()) clients.erase(found);
+}
+
+size_t CSocketComm::PeerCount() const
+{
+    Locked lock(clientsLock);
+    return clients.size();
+}
+
+bool CSocketComm::StartClientThread(SOCKET peer)
+{
+    ClientStart* start = new (std::nothrow) ClientStart{this, peer};
+    if (!start) return false;
+    ++clientThreads_;
+    uintptr_t thread = _beginthreadex(nullptr, static_cast<unsigned>(kClientStackReserve), ClientThreadMain, start,
+                                      CREATE_SUSPENDED | STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+    if (!thread) {
+        --clientThreads_;
+        delete start;
+        return false;
+    }
+    HANDLE handle = reinterpret_cast<HANDLE>(thread);
+    ResumeThread(handle);
+    CloseHandle(handle);
+    return true;
+}
+
+unsigned __stdcall CSocketComm::ClientThreadMain(void* start)
+{
+    ClientStart given = *static_cast<ClientStart*>(start);
+    delete static_cast<ClientStart*>(start);
+    given.server->ClientLoop(given.peer);
+    --given.server->clientThreads_;
+    return 0;
+}
+
+void CSocketComm::ClientLoop(SOCKET peer)
+{
+    BYTE buffer[kChunkSize] = {};
+    while (receiveEnabled.load()) {
+        if (ReadWithTimeout(buffer, peer) < 0) {
+            RemoveClient(peer);
+            closesocket(peer);
+            return;
+        }
+        SwitchToThread();
+    }
+}
+
+int CSocketComm::ReadWithTimeout(BYTE* buffer, SOCKET s)
+{
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval wait = {0, kReadWaitMs * 1000};
+    if (select(0, &readable, nullptr, nullptr, &wait) <= 0) return 0;
+    int count = recv(s, reinterpret_cast<char*>(buffer), kChunkSize, 0);
+    return count < 1 ? -1 : count;
+}
+
+void CSocketComm::CloseListener()
+{
+    SOCKET s = listener.exchange(INVALID_SOCKET);
+    if (s == INVALID_SOCKET) return;
+    shutdown(s, SD_BOTH);
+    closesocket(s);
+}
+
+void CSocketComm::StopServer()
+{
+    receiveEnabled.store(false);
+    if (listener.load() != INVALID_SOCKET) {
+        CloseListener();
+        Sleep(kListenerClosePauseMs);
+    }
+    if (acceptThread) {
+        if (WaitForSingleObject(acceptThread, kAcceptJoinMs) != WAIT_OBJECT_0) TerminateThread(acceptThread, 1);
+        CloseHandle(acceptThread);
+        acceptThread = nullptr;
+    }
+    // The peers' threads use this object until they end, and their sockets until then.
+    WaitForClientThreads(kClientJoinMs);
+    if (abandoned_ || clientThreads_.load() > 0) return;
+    std::vector<SOCKET> left;
+    {
+        Locked lock(clientsLock);
+        left.swap(clients);
+    }
+    for (SOCKET peer : left) closesocket(peer);
+}
+
+void CSocketComm::WaitForClientThreads(DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (clientThreads_.load() > 0 && GetTickCount() - start < timeoutMs) Sleep(5);
+}
+
+void CSocketComm::AbandonThreads()
+{
+    receiveEnabled.store(false);
+    CloseListener();
+    if (acceptThread) CloseHandle(acceptThread);
+    acceptThread = nullptr;
+    // A thread ended by the system may have held the lock: the list is left as it is.
+    clientThreads_.store(0);
+    abandoned_ = true;
+}
