@@ -23,6 +23,7 @@ public:
 
     CGeneralSetPage& GeneralPage() { return general_; }
     CPageEffect& EffectPage() { return effect_; }
+    CScreenManagePage& ScreenManagePage() { return screenManage_; }
 
 protected:
     BOOL OnInitDialog() override;

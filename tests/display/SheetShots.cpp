@@ -51,6 +51,20 @@ bool SaveWindowImage(HWND window, const std::wstring& path)
     return true;
 }
 
+// The camera named in the system's code page, so that the shot shows its conversion.
+void ShowSecondCamera(HWND sheet)
+{
+    const int kCameraList = 5061;
+    for (HWND page = GetWindow(sheet, GW_CHILD); page; page = GetWindow(page, GW_HWNDNEXT)) {
+        HWND combo = GetDlgItem(page, kCameraList);
+        if (!combo) continue;
+        DWORD_PTR answer = 0;
+        SendMessageTimeoutW(combo, CB_SETCURSEL, 1, 0, SMTO_ABORTIFHUNG, 5000, &answer);
+        SendMessageTimeoutW(page, WM_COMMAND, MAKEWPARAM(kCameraList, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo),
+                            SMTO_ABORTIFHUNG, 5000, &answer);
+    }
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -60,6 +74,16 @@ int wmain(int argc, wchar_t** argv)
     StagedInstall install(L"SheetShots" + std::to_wstring(language));
     install.WriteConfig("[config]\r\nauto=0\r\nDEVICETYPE=1\r\ncheck360 =0\r\n[version]\r\nlanguage=" +
                         std::to_string(language) + "\r\ndebug=1\r\n");
+    // Three cameras for the screen management page, the second named in the system's code page.
+    WriteBytes(install.Path(L"data\\multiplexer_settings.xml"),
+               "<MULTIPLEXER><CAMERAS>"
+               "<CAMERA><GUID>{6A1B2C3D-0000-4000-8000-000000000001}</GUID><TYPE>PS3</TYPE><INDEX>1</INDEX>"
+               "<USED>1</USED><cameraname>PS3 Eye 1</cameraname></CAMERA>"
+               "<CAMERA><GUID>{6A1B2C3D-0000-4000-8000-000000000002}</GUID><TYPE>CMU</TYPE><INDEX>2</INDEX>"
+               "<USED>0</USED><cameraname>\xc9\xe3\xcf\xf1\xcd\xb7 2</cameraname></CAMERA>"
+               "<CAMERA><GUID>{6A1B2C3D-0000-4000-8000-000000000003}</GUID><TYPE>PS3</TYPE><INDEX>3</INDEX>"
+               "<USED>1</USED><cameraname>PS3 Eye 3</cameraname></CAMERA>"
+               "</CAMERAS></MULTIPLEXER>");
     std::wstring title = install.UseUniqueTitle();
     RunningLauncher launcher(install, title);
     if (!launcher.Bar()) return 2;
@@ -78,6 +102,7 @@ int wmain(int argc, wchar_t** argv)
         SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(page), 0, SMTO_ABORTIFHUNG, 5000, &answer);
         SendMessageTimeoutW(sheet, WM_COMMAND, MAKEWPARAM(0x3F00, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list),
                             SMTO_ABORTIFHUNG, 5000, &answer);
+        if (page == 3) ShowSecondCamera(sheet);
         SetForegroundWindow(sheet);
         Pump(700);
         std::wstring path = output + L"\\sheet-" + std::to_wstring(language) + L"-" + std::to_wstring(page) + L".bmp";

@@ -379,3 +379,52 @@ TEST_F(OptionSheet, AnEffectStartedMessageFromElsewhereWithAStrayPointerIsIgnore
 }
 
 }  // namespace
+
+namespace {
+
+constexpr int kCameraList = 5061;
+constexpr int kCameraGuid = 5095;
+constexpr int kNormalCursorRadio = 5078;
+constexpr int kDotCursorRadio = 5082;
+
+// GetWindowText does not ask a control of another process for its text.
+std::wstring ControlText(HWND control)
+{
+    wchar_t text[128] = L"";
+    SendMessageW(control, WM_GETTEXT, 128, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+// The staged camera file in the library's page; No to the cursor question still stores the choice.
+TEST_F(OptionSheet, ScreenPageShowsTheStagedCameraAndStoresTheDotCursorAfterNo)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(L"OptionSheetScreen", 1, 0));
+    launcher_.reset(new RunningLauncher(*install_, title_, IDNO));
+    ASSERT_NE(launcher_->Bar(), nullptr);
+    HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    SelectEntry(sheet, 3);
+    HWND page = PageWith(sheet, kCameraList);
+    ASSERT_NE(page, nullptr);
+    HWND combo = GetDlgItem(page, kCameraList);
+    ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 1);
+    EXPECT_EQ(ControlText(combo), L"camera 1");
+    EXPECT_EQ(ControlText(GetDlgItem(page, kCameraGuid)), L"{00000000-0000-0000-0000-000000000000}");
+    EXPECT_EQ(SendDlgItemMessageW(page, kNormalCursorRadio, BM_GETCHECK, 0, 0), BST_CHECKED);
+
+    PostMessageW(GetDlgItem(page, kDotCursorRadio), BM_CLICK, 0, 0);
+    ASSERT_TRUE(install_->WaitForMessageBoxes(1, 10000));
+    launcher_->Sync();
+    std::vector<MessageBoxRecord> boxes = install_->MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u) << "No: no cursor change, so no failure either";
+    EXPECT_EQ(boxes[0].text, L"确保融合软件已经停止拼接\n是否继续?");
+    EXPECT_EQ(Config(L"bDotCursor"), L"1");
+
+    ASSERT_TRUE(CloseWith(sheet, PSBTN_CANCEL));
+    EXPECT_EQ(Config(L"MaskCommonCamera"), L"1");
+    std::string after = ReadText(install_->Path(L"data\\multiplexer_settings.xml"));
+    EXPECT_NE(after.find("<USED>1</USED>"), std::string::npos) << after;
+    EXPECT_NE(after.find("<cameraname>camera 1</cameraname>"), std::string::npos) << after;
+}
+
+}  // namespace

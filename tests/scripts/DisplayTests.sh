@@ -13,10 +13,16 @@ out="$tree/screenshots"
 mkdir -p "$out"
 rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png
 
-display=:91
+# Machines shared by several people give each their own display number.
+display=${PAVORA_SHOTS_DISPLAY:-:91}
+if [ -e "/tmp/.X${display#:}-lock" ]; then
+    echo "display $display is in use by another program"
+    exit 1
+fi
 Xvfb $display -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
+# Waiting frees the display number for the next test that wants it.
+trap 'kill $xvfb 2>/dev/null && wait $xvfb 2>/dev/null || true' EXIT
 export DISPLAY=$display
 wine_env "$arch" "$tree/wineprefix-shots"
 mkdir -p "$WINEPREFIX"

@@ -8,7 +8,7 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 ARCH=$1
 TREE=$2
-SCREEN_DISPLAY=:95
+SCREEN_DISPLAY=${PAVORA_TOOLBAR_DISPLAY:-:95}
 SCREEN_HEIGHT=800
 
 for program in Xvfb xdotool; do
@@ -32,7 +32,7 @@ scratch=$(mktemp -d "$TREE/quickbar-XXXXXX")
 xvfb_pid=
 finish() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$scratch"
 }
 trap finish EXIT
