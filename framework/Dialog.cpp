@@ -1,11 +1,14 @@
 #include "framework/Dialog.h"
 
 #include "framework/Application.h"
+#include "framework/ExceptionReport.h"
 #include "framework/ResourceScope.h"
 #include "framework/WindowText.h"
 
 #include <commctrl.h>
 #include <prsht.h>
+#include <exception>
+#include <vector>
 
 namespace kit {
 namespace {
@@ -231,7 +234,11 @@ INT_PTR Dialog::Procedure(UINT message, WPARAM wParam, LPARAM lParam)
         INT_PTR result = OnMessage(message, wParam, lParam, handled);
         if (handled) return Answer(message, result);
         return DefaultResult(message, wParam, lParam);
+    } catch (const std::exception& error) {
+        ReportUncaughtException(hwnd_, error.what());
+        return FALSE;
     } catch (...) {
+        ReportUncaughtException(hwnd_, nullptr);
         return FALSE;
     }
 }

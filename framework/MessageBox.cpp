@@ -77,9 +77,11 @@ int FirstButtonOf(UINT type)
     }
 }
 
-void SetMessageBoxHook(MessageBoxHook hook)
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook)
 {
+    MessageBoxHook previous = std::move(Hook());
     Hook() = std::move(hook);
+    return previous;
 }
 
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type)

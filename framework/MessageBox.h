@@ -24,7 +24,8 @@ struct MessageBoxCall {
 int ShowMessageBox(HWND owner, const wchar_t* text, const wchar_t* caption, UINT type);
 
 using MessageBoxHook = std::function<int(const MessageBoxCall&)>;
-void SetMessageBoxHook(MessageBoxHook hook);
+// Returns the hook it replaces, so that a caller can put it back.
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 
 // The button id that a plain click on the first button of a box of this type gives.
 int FirstButtonOf(UINT type);

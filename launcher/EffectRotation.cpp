@@ -21,11 +21,12 @@ int EffectRotation::Count() const
 
 UINT EffectRotation::PeriodOf(float minutes)
 {
-    // In double the product of any float and 60,000 is exact, so the cut is the same in
-    // every build. A time that no timer takes (negative, not a number, beyond the longest
-    // period) must not reach the conversion, where it would be undefined.
+    // A time of 0, below zero or not a number would make the timer fire every few
+    // milliseconds and restart effect programs nonstop: hold it at the shortest time the
+    // effect page accepts. In double the product of any float and 60,000 is exact, so the
+    // cut is the same in every build.
     double milliseconds = static_cast<double>(minutes) * 60000.0;
-    if (!(milliseconds > 0)) return 0;
+    if (!(milliseconds >= kShortestPeriod)) return kShortestPeriod;
     if (milliseconds >= static_cast<double>(USER_TIMER_MAXIMUM)) return USER_TIMER_MAXIMUM;
     return static_cast<UINT>(milliseconds);
 }
@@ -80,12 +81,9 @@ bool EffectRotation::Advance()
 
 void EffectRotation::StopPlaying()
 {
-    // The effect page replaces the playlist in place while the rotation runs. When the
-    // index still names an entry, that entry is stopped; when the list shrank or emptied
-    // under it, the program that the rotation started last is stopped instead, so that
-    // it does not run on beside the next one.
-    if (index_ >= 0 && index_ < Count()) host_.StopEffect(PathOf((*playlist_)[static_cast<size_t>(index_)]).c_str());
-    else if (!playingPath_.empty()) host_.StopEffect(playingPath_.c_str());
+    // What the rotation started, not the entry now at the index: the effect page may have
+    // replaced the playlist in place, so the index can name another program or none.
+    if (!playingPath_.empty()) host_.StopEffect(playingPath_.c_str());
     playingPath_.clear();
 }
 

@@ -13,6 +13,8 @@ constexpr UINT_PTR kWatchdogTimer = 3;
 constexpr UINT_PTR kFrontTimer = 4;
 constexpr UINT kWatchdogPeriod = 20 * 60 * 1000;
 constexpr UINT kFrontDelay = 20000;
+// 0.15 minutes, the shortest play time the effect page accepts.
+constexpr UINT kShortestPeriod = 9000;
 
 // Plays the library's playlist in turn on the bar's timers, restarts a lone native
 // effect every 20 minutes and brings the effect window to the front after start-up.
@@ -38,7 +40,8 @@ public:
     int Index() const { return index_; }
     const std::wstring& WatchedPath() const { return watchedPath_; }
 
-    // Timer 2's period for an entry: minutes × 60,000 ms, the fraction cut off.
+    // Timer 2's period for an entry: minutes × 60,000 ms, the fraction cut off, never
+    // below kShortestPeriod.
     static UINT PeriodOf(float minutes);
 
 private:
@@ -50,8 +53,8 @@ private:
     const EffectList* playlist_ = nullptr;
     int index_ = -1;
     std::wstring watchedPath_;
-    // The program that the rotation started last. It is what a stop ends when the
-    // playlist shrank under the rotation and the index no longer names an entry.
+    // The program that the rotation started last and has not stopped yet; empty when
+    // the last start failed.
     std::wstring playingPath_;
 };
 

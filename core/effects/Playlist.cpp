@@ -12,6 +12,7 @@
 
 #include <tinyxml.h>
 
+#include "core/text/XmlFileLimits.h"
 #include "core/text/tstring.h"
 
 namespace tessaly {
@@ -72,7 +73,7 @@ bool LoadPlaylist(const wchar_t* file, EffectList& entries)
     std::unique_ptr<FILE, FileCloser> stream(_wfopen(file, L"rb"));
     if (!stream) return false;
     TiXmlDocument document;
-    if (!document.LoadFile(stream.get())) return false;
+    if (!LoadXmlWithinLimits(stream.get(), document)) return false;
     const TiXmlElement* root = document.RootElement();
     if (!root) return true;
     for (const TiXmlElement* element = root->FirstChildElement(); element;

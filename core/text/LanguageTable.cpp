@@ -30,12 +30,16 @@ std::wstring NormalisedKey(const std::wstring& keyText)
 }
 
 // The text of language column `language` in the part of the line from its first
-// backtick on: the field after the (2n-1)-th backtick.
+// backtick on: the field after the (2n-1)-th backtick. Once no backtick is left the
+// rest no longer changes, so the walk ends there; an absurd language number would
+// otherwise walk billions of times per line.
 std::wstring ColumnText(std::wstring rest, int language)
 {
-    for (int i = 0; i < 2 * language - 1 && !rest.empty(); ++i) {
+    const long long ticks = 2LL * language - 1;
+    for (long long i = 0; i < ticks && !rest.empty(); ++i) {
         std::wstring::size_type tick = rest.find(kBacktick);
-        if (tick != std::wstring::npos) rest.erase(0, tick + 1);
+        if (tick == std::wstring::npos) break;
+        rest.erase(0, tick + 1);
     }
     return rest.substr(0, rest.find(kBacktick));
 }

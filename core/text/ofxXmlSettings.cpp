@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/text/XmlFileLimits.h"
+
 namespace {
 
 const size_t kValueLimit = 1023;  // characters of a value read; the caller's buffer holds 1024
@@ -122,13 +124,17 @@ void ofxXmlSettings::setVerbose(bool) {}
 
 bool ofxXmlSettings::loadFile(std::string path)
 {
-    // TinyXML keeps the old tree when the file cannot be opened, and the part it read of
-    // a malformed one; a failed load leaves nothing, so every read gives its default and a
-    // write-back holds only what was set.
-    document.Clear();
-    document.ClearError();
-    bool loaded = document.LoadFile(DataPath(path));
+    // A failed load (missing, malformed, too deep, too large as read or as it would be
+    // written back) leaves nothing, so every read gives its default and a write-back holds
+    // only what was set.
+    std::string file = DataPath(path);
+    FILE* stream = std::fopen(file.c_str(), "rb");
+    bool loaded = tessaly::LoadXmlWithinLimits(stream, document);
+    if (stream) std::fclose(stream);
+    const size_t limit = static_cast<size_t>(tessaly::kXmlSizeLimit);
+    if (loaded && tessaly::XmlPrintedSize(document, limit) > limit) loaded = false;
     if (!loaded) document.Clear();
+    document.SetValue(file);
     current = &document;
     pushLevel = 0;
     return loaded;

@@ -154,16 +154,19 @@ TEST_F(LauncherRotation, EntryThatCannotStartIsPassedOver)
     EXPECT_TRUE(OnlyRunning(2)) << "the index moved past the entry that failed";
 }
 
-// The period comes from each entry's own minutes: a 1.2-second entry moves on by itself,
-// and the 30-minute entry after it does not.
-TEST_F(LauncherRotation, EachEntryPlaysForItsOwnTime)
+// The period comes from each entry's own minutes, but never below 0.15 minutes (a time
+// of 0 once ended and restarted programs every 10 ms): entry 0 moves on by itself after
+// 9 seconds, and the 30-minute entry after it does not.
+TEST_F(LauncherRotation, EachEntryPlaysForItsOwnTimeButNoShorterThanTheShortest)
 {
-    Stage(L"LauncherRotationPeriod", {"0.02", "30", "1.5"});
+    Stage(L"LauncherRotationPeriod", {"0", "30", "1.5"});
     ASSERT_NO_FATAL_FAILURE(Start());
     launcher_->Command(kRotationButton);
     ASSERT_TRUE(OnlyRunning(0));
-    EXPECT_TRUE(OnlyRunning(1, 15000));
     Pump(3000);
+    EXPECT_TRUE(OnlyRunning(0, 0)) << "entry 0 still plays";
+    EXPECT_TRUE(OnlyRunning(1, 15000));
+    Pump(1000);
     EXPECT_TRUE(OnlyRunning(1, 0));
 }
 

@@ -159,18 +159,60 @@ TEST_F(EffectRotationTest, BringToFrontIsOneShotAndNeedsTheEffectWindow)
     EXPECT_EQ(host.broughtToFront, host.effectWindow);
 }
 
-TEST(EffectRotationPeriod, IsMinutesTimesSixtyThousandWithTheFractionCut)
+TEST_F(EffectRotationTest, RowDeletedBeforeThePlayingOneDoesNotLeaveItRunning)
+{
+    playlist.push_back(Entry(L"C:\\fx\\d.exe", 4.0f));
+    rotation.Toggle();
+    rotation.Step();
+    ASSERT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
+
+    playlist.erase(playlist.begin());  // b now sits where a was; c where b was
+    rotation.Step();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\d.exe"}));
+
+    playlist.insert(playlist.begin(), Entry(L"C:\\fx\\x.exe", 1.0f));  // c now sits where d was
+    rotation.Toggle();
+    EXPECT_TRUE(host.running.empty());
+}
+
+TEST_F(EffectRotationTest, StepAfterAFailedStartStopsNothingElse)
+{
+    host.failing.insert(L"C:\\fx\\b.exe");
+    rotation.Toggle();
+    rotation.Step();  // a ends, b cannot start
+    EXPECT_TRUE(host.running.empty());
+    size_t stops = host.stopped.size();
+    rotation.Step();
+    EXPECT_EQ(host.stopped.size(), stops);
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+}
+
+// A lone entry without a usable time would otherwise restart its program every 10 ms.
+TEST_F(EffectRotationTest, EntriesWithoutAUsableTimePlayForTheShortestTime)
+{
+    for (float minutes : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), 0.1f}) {
+        playlist = {Entry(L"C:\\fx\\lone.exe", minutes)};
+        rotation.Toggle();
+        EXPECT_EQ(host.timers[launcher::kRotationTimer], launcher::kShortestPeriod) << minutes;
+        rotation.Toggle();
+    }
+}
+
+TEST(EffectRotationPeriod, IsMinutesTimesSixtyThousandWithTheFractionCutAndAFloor)
 {
     EXPECT_EQ(EffectRotation::PeriodOf(8.5f), 510000u);
     EXPECT_EQ(EffectRotation::PeriodOf(20.0f), 1200000u);
-    EXPECT_EQ(EffectRotation::PeriodOf(0.05001f), 3000u);  // 3000.6 is cut, not rounded
-    EXPECT_EQ(EffectRotation::PeriodOf(0.0f), 0u);
+    EXPECT_EQ(EffectRotation::PeriodOf(0.20001f), 12000u);  // 12000.6 is cut, not rounded
+    EXPECT_EQ(EffectRotation::PeriodOf(0.15f), 9000u);       // 8999.99 as a float, held at the floor
+    EXPECT_EQ(EffectRotation::PeriodOf(0.0f), 9000u);
+    EXPECT_EQ(EffectRotation::PeriodOf(0.05f), 9000u);
 }
 
 TEST(EffectRotationPeriod, TimesNoTimerTakesAreHeldToItsRange)
 {
-    EXPECT_EQ(EffectRotation::PeriodOf(-1.0f), 0u);
-    EXPECT_EQ(EffectRotation::PeriodOf(std::numeric_limits<float>::quiet_NaN()), 0u);
+    EXPECT_EQ(EffectRotation::PeriodOf(-1.0f), 9000u);
+    EXPECT_EQ(EffectRotation::PeriodOf(-std::numeric_limits<float>::infinity()), 9000u);
+    EXPECT_EQ(EffectRotation::PeriodOf(std::numeric_limits<float>::quiet_NaN()), 9000u);
     EXPECT_EQ(EffectRotation::PeriodOf(1e9f), static_cast<UINT>(USER_TIMER_MAXIMUM));
     EXPECT_EQ(EffectRotation::PeriodOf(std::numeric_limits<float>::infinity()), static_cast<UINT>(USER_TIMER_MAXIMUM));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <climits>
 #include <cstdio>
 #include <string>
 
@@ -77,6 +78,22 @@ TEST_F(LanguageFileTest, LanguageColumns)
     EXPECT_EQ(L"five", Text(L"5"));  // an unclosed last text serves every later column
     Load(0);
     EXPECT_EQ(L"设置", Text(L"26"));
+}
+
+// The walk to a column must not depend on the column's number: a value such as
+// 1000000000 once walked billions of times per line, and 2n - 1 overflowed beyond it.
+TEST_F(LanguageFileTest, AbsurdLanguageNumbersReadTheLastTextAtOnce)
+{
+    std::wstring text = L"26`设置` `Settings`\n";
+    for (int line = 0; line < 20; ++line) text += std::to_wstring(100 + line) + L"`一` `unclosed\n";
+    WriteText(text);
+    for (int language : {1000000000, 1073741824, INT_MAX}) {
+        DWORD start = GetTickCount();
+        Load(language);
+        EXPECT_LT(GetTickCount() - start, 2000u) << language;
+        EXPECT_EQ(L"26", Text(L"26")) << language;  // a closed last text gives nothing beyond it
+        EXPECT_EQ(L"unclosed", Text(L"119")) << language;
+    }
 }
 
 TEST_F(LanguageFileTest, CommentsAndKeyNormalisation)

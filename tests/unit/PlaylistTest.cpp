@@ -8,6 +8,7 @@
 #include "core/effects/CurrentDirectoryScope.h"
 #include "core/effects/Playlist.h"
 #include "core/frame/TessalyApi.h"
+#include "core/text/XmlFileLimits.h"
 #include "tests/unit/TempFolder.h"
 
 using testing_support::TempFolder;
@@ -158,6 +159,23 @@ TEST_F(PlaylistFileTest, FilesWithoutUsableContentGiveAnEmptyList)
     EffectList list(1, EffectEntry{L"stale", 1.0f});
     EXPECT_FALSE(tessaly::LoadPlaylist((folder_.Path() + L"\\data\\none.xml").c_str(), list));
     EXPECT_TRUE(list.empty());
+}
+
+// Far beyond any real playlist: refused before parsing, with the result of a malformed file.
+TEST_F(PlaylistFileTest, DeepOrHugeFilesGiveAnEmptyList)
+{
+    const std::string playlist = "<Effects><Effect><file>" + A() + "</file><time>2</time></Effect></Effects>";
+    std::string abyss = "<Effects>";
+    for (int level = 0; level < 1000000; ++level) abyss += "<Effect>";
+    const std::string padding = "\n<!--" + std::string(static_cast<size_t>(tessaly::kXmlSizeLimit), '.') + "-->";
+
+    for (const std::string& xml : {abyss, playlist + padding}) {
+        const std::wstring file = folder_.WriteFile(L"data\\EffectPath.xml", xml);
+        EffectList list(1, EffectEntry{L"stale", 1.0f});
+        EXPECT_FALSE(tessaly::LoadPlaylist(file.c_str(), list)) << xml.size() << " bytes";
+        EXPECT_TRUE(list.empty());
+    }
+    EXPECT_EQ(Load(playlist + padding.substr(0, 1000) + "-->").size(), 1u);
 }
 
 // Pads `folder\name` with "." steps to exactly `length` characters; it still names the file.

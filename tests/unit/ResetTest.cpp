@@ -10,6 +10,7 @@
 #include "core/text/ConfigFile.h"
 #include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
+#include "tests/unit/MessageBoxRecorder.h"
 #include "tests/unit/ScratchFolder.h"
 
 namespace {
@@ -56,12 +57,12 @@ TEST(Reset, WritesOnlyItsTwoKeysAndReturnsTheBoxAnswer)
     ASSERT_EQ(touch.filterWay, 2);
 
     std::vector<kit::MessageBoxCall> boxes;
-    kit::SetMessageBoxHook([&](const kit::MessageBoxCall& call) {
-        boxes.push_back(call);
-        return 4242;  // whatever the box answers comes back
-    });
-    int result = Reset();
-    kit::SetMessageBoxHook(nullptr);
+    int result = 0;
+    {
+        MessageBoxRecorder recorder(4242);  // whatever the box answers comes back
+        result = Reset();
+        boxes = recorder.calls;
+    }
     WritePrivateProfileStringW(nullptr, nullptr, nullptr, tessaly::config::kPath);
 
     EXPECT_EQ(result, 4242);

@@ -1,0 +1,184 @@
+#include "core/text/XmlFileLimits.h"
+
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace tessaly {
+namespace {
+
+// Walks a text as TinyXML's parser does, with the parser's own readers for everything
+// that is not an element, and counts the elements it would have recursed into. Any
+// place where the parser would stop ends the walk.
+class NestingProbe : public TiXmlDocument {
+public:
+    int Measure(const char* p, int limit)
+    {
+        if (!p || !*p) return 0;
+        TiXmlEncoding encoding = TIXML_ENCODING_UNKNOWN;
+        const unsigned char* bytes = reinterpret_cast<const unsigned char*>(p);
+        if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+            encoding = TIXML_ENCODING_UTF8;
+
+        std::vector<std::string> endTags;  // of the elements open around `p`
+        int deepest = 0;
+        p = SkipWhiteSpace(p, encoding);
+        const char* withWhiteSpace = p;
+        while (p && *p) {
+            if (!endTags.empty() && *p != '<') {
+                TiXmlText text("");
+                p = text.Parse(IsWhiteSpaceCondensed() ? p : withWhiteSpace, nullptr, encoding);
+            } else if (!endTags.empty() && StringEqual(p, "</", false, encoding)) {
+                if (!StringEqual(p, endTags.back().c_str(), false, encoding)) break;
+                p = SkipWhiteSpace(p + endTags.back().size(), encoding);
+                if (!p || *p != '>') break;
+                ++p;
+                endTags.pop_back();
+            } else {
+                std::unique_ptr<TiXmlNode> node(Identify(p, encoding));
+                if (!node) break;
+                if (node->ToElement()) {
+                    // The parser enters an element, empty or not, one level down.
+                    int depth = static_cast<int>(endTags.size()) + 1;
+                    if (depth > deepest) deepest = depth;
+                    if (deepest > limit) break;
+                    p = StartTag(p, encoding, endTags);
+                } else {
+                    p = node->Parse(p, nullptr, encoding);
+                    if (endTags.empty() && encoding == TIXML_ENCODING_UNKNOWN && node->ToDeclaration())
+                        encoding = EncodingOf(*node->ToDeclaration());
+                }
+            }
+            withWhiteSpace = p;
+            p = SkipWhiteSpace(p, encoding);
+        }
+        return deepest;
+    }
+
+private:
+    // An element's start tag with its attributes; an element that is not empty stays open.
+    const char* StartTag(const char* p, TiXmlEncoding encoding, std::vector<std::string>& endTags)
+    {
+        p = SkipWhiteSpace(p, encoding);
+        if (!p || *p != '<') return nullptr;
+        std::string name;
+        p = ReadName(SkipWhiteSpace(p + 1, encoding), &name, encoding);
+        if (!p || !*p) return nullptr;
+        std::set<std::string> attributes;  // the parser stops at a repeated one
+        for (;;) {
+            p = SkipWhiteSpace(p, encoding);
+            if (!p || !*p) return nullptr;
+            if (*p == '/') return p[1] == '>' ? p + 2 : nullptr;
+            if (*p == '>') {
+                endTags.push_back("</" + name);
+                return p + 1;
+            }
+            TiXmlAttribute attribute;
+            p = attribute.Parse(p, nullptr, encoding);
+            if (!p || !*p || !attributes.insert(attribute.NameTStr()).second) return nullptr;
+        }
+    }
+
+    static TiXmlEncoding EncodingOf(const TiXmlDeclaration& declaration)
+    {
+        const char* name = declaration.Encoding();
+        if (!*name || StringEqual(name, "UTF-8", true, TIXML_ENCODING_UNKNOWN) ||
+            StringEqual(name, "UTF8", true, TIXML_ENCODING_UNKNOWN))
+            return TIXML_ENCODING_UTF8;
+        return TIXML_ENCODING_LEGACY;
+    }
+};
+
+size_t EncodedSize(const std::string& text)
+{
+    std::string encoded;
+    TiXmlBase::EncodeString(text, &encoded);
+    return encoded.size();
+}
+
+// One node as TinyXML prints it, with room to spare for line ends and quotes.
+size_t PrintedSize(const TiXmlNode& node, size_t indent)
+{
+    if (const TiXmlElement* element = node.ToElement()) {
+        size_t size = 2 * (indent + element->ValueStr().size()) + 8;
+        for (const TiXmlAttribute* attribute = element->FirstAttribute(); attribute; attribute = attribute->Next())
+            size += attribute->NameTStr().size() + EncodedSize(attribute->ValueStr()) + 4;
+        return size;
+    }
+    if (const TiXmlText* text = node.ToText())
+        return indent + (text->CDATA() ? text->ValueStr().size() + 16 : EncodedSize(text->ValueStr())) + 2;
+    if (const TiXmlDeclaration* declaration = node.ToDeclaration())
+        return indent + std::strlen(declaration->Version()) + std::strlen(declaration->Encoding()) +
+               std::strlen(declaration->Standalone()) + 64;
+    return indent + node.ValueStr().size() + 16;  // comment or unknown markup
+}
+
+}  // namespace
+
+size_t XmlPrintedSize(const TiXmlDocument& document, size_t limit)
+{
+    size_t total = 0;
+    size_t depth = 0;
+    const TiXmlNode* node = document.FirstChild();
+    while (node && total <= limit) {
+        total += PrintedSize(*node, 4 * depth);
+        if (const TiXmlNode* child = node->FirstChild()) {
+            node = child;
+            ++depth;
+            continue;
+        }
+        while (node != &document && !node->NextSibling()) {
+            node = node->Parent();
+            --depth;
+        }
+        node = node == &document ? nullptr : node->NextSibling();
+    }
+    return total;
+}
+
+int XmlNestingDepth(const char* text, int limit)
+{
+    NestingProbe probe;
+    return probe.Measure(text, limit);
+}
+
+bool LoadXmlWithinLimits(FILE* file, TiXmlDocument& document)
+{
+    document.Clear();
+    document.ClearError();
+    if (!file) return document.LoadFile(file);
+    std::fseek(file, 0, SEEK_END);
+    long length = std::ftell(file);
+    std::fseek(file, 0, SEEK_SET);
+    // An empty or unmeasurable file: TinyXML's own answer, without reading.
+    if (length <= 0) return document.LoadFile(file);
+    if (length > kXmlSizeLimit) return false;
+
+    // Padded with NULs: the parser's reading of a multi-byte character may step up to
+    // three bytes past the end of a truncated text.
+    std::vector<char> buffer(static_cast<size_t>(length) + 8, '\0');
+    if (std::fread(buffer.data(), static_cast<size_t>(length), 1, file) != 1) return false;
+    // Line ends as TinyXML's loading normalises them: CR LF and a lone CR become LF.
+    char* out = buffer.data();
+    for (const char* in = buffer.data(); *in;) {
+        if (*in == '\r') {
+            *out++ = '\n';
+            if (*++in == '\n') ++in;
+        } else {
+            *out++ = *in++;
+        }
+    }
+    *out = '\0';
+
+    if (XmlNestingDepth(buffer.data(), kXmlDepthLimit) > kXmlDepthLimit) return false;
+    document.Parse(buffer.data(), nullptr, TIXML_DEFAULT_ENCODING);
+    if (document.Error()) {
+        document.Clear();
+        return false;
+    }
+    return true;
+}
+
+}  // namespace tessaly

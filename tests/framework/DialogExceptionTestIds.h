@@ -1,0 +1,3 @@
+#pragma once
+
+#define IDD_KIT_TEST 900
