@@ -4,6 +4,7 @@
 #include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/settings/OptionPropertySheet.h"
+#include "core/settings/CDialogVedioSrc.h"
 #include "core/settings/CDlgScreenArea.h"
 #include "core/settings/CDlgToolBar.h"
 #include "core/text/ConfigFile.h"
@@ -64,7 +65,9 @@ void ShowMultiCameraCalibDlg()
     tessaly::LibraryState& state = tessaly::Library();
     if (state.cameraDialogOpen) return;
     OpenFlag open(state.cameraDialogOpen);
-    // The video source dialog runs here, modally, with no point clicked yet.
+    CDialogVedioSrc dialog;
+    dialog.Source().Forget();
+    dialog.DoModal();
 }
 
 void ShowScreenAreaDlg()

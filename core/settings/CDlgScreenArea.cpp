@@ -93,6 +93,13 @@ BOOL CDlgScreenArea::OnInitDialog()
     }
     SendMessageW(combo, CB_SETCURSEL, 0, 0);
 
+    // Yellow captions of the edits, a white one of the shape choice, on the black ground.
+    const int labelIds[] = {IDC_AREA_LABEL1, IDC_AREA_LABEL2, IDC_AREA_RADIUS_LABEL, IDC_AREA_TYPE_LABEL};
+    for (int i = 0; i < 4; ++i) {
+        labels_[i].SubclassDlgItem(labelIds[i], Handle());
+        labels_[i].SetTextColor(labelIds[i] == IDC_AREA_TYPE_LABEL ? RGB(255, 255, 255) : RGB(255, 255, 0));
+    }
+
     SIZE size = ClientSize();
     corridorRect_ = {Truncated(size.cx * leftFraction_), Truncated(size.cy * editValue1_),
                      Truncated(size.cx * rightFraction_), Truncated(size.cy * editValue2_)};
@@ -203,17 +210,6 @@ INT_PTR CDlgScreenArea::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
         Draw(dc);
         handled = true;
         return 0;
-    }
-    case WM_CTLCOLORSTATIC: {
-        // The labels: yellow captions of the edits, a white one of the shape choice, on black.
-        HDC dc = reinterpret_cast<HDC>(wParam);
-        int id = GetDlgCtrlID(reinterpret_cast<HWND>(lParam));
-        if (id < IDC_AREA_LABEL1 || id > IDC_AREA_TYPE_LABEL) return 0;
-        SetTextColor(dc, id == IDC_AREA_TYPE_LABEL ? RGB(255, 255, 255) : RGB(255, 255, 0));
-        SetBkMode(dc, TRANSPARENT);
-        SetBkColor(dc, RGB(0, 0, 0));
-        handled = true;
-        return reinterpret_cast<INT_PTR>(GetStockObject(BLACK_BRUSH));
     }
     case WM_LBUTTONDOWN:
         OnLeftButtonDown({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "core/settings/CLabel.h"
 #include "framework/Dialog.h"
 
 namespace Gdiplus {
@@ -54,4 +55,5 @@ private:
     float circleRadius_ = 0.5f;
     int areaType_ = Band;
     bool filling_ = false;
+    CLabel labels_[4];  // the captions of the edits and of the shape choice
 };

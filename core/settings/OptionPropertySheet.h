@@ -24,6 +24,8 @@ public:
     CGeneralSetPage& GeneralPage() { return general_; }
     CPageEffect& EffectPage() { return effect_; }
     CScreenManagePage& ScreenManagePage() { return screenManage_; }
+    CVedioSetPage& VideoPage() { return video_; }
+    CScencePage& ScenePage() { return scene_; }
 
 protected:
     BOOL OnInitDialog() override;

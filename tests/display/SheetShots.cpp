@@ -10,46 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "framework/Handles.h"
+#include "tests/display/WindowImage.h"
 #include "tests/e2e/LauncherHarness.h"
 
 using namespace e2e;
 
 namespace {
-
-bool SaveWindowImage(HWND window, const std::wstring& path)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    int width = rect.right - rect.left, height = rect.bottom - rect.top;
-    kit::WindowDC screen(nullptr);
-    kit::MemoryDC memory(screen.Get());
-    kit::GdiObject bitmap(CreateCompatibleBitmap(screen.Get(), width, height));
-    HGDIOBJ previous = SelectObject(memory.Get(), bitmap.Get());
-    BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
-    SelectObject(memory.Get(), previous);
-
-    BITMAPINFOHEADER info{};
-    info.biSize = sizeof(info);
-    info.biWidth = width;
-    info.biHeight = height;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    info.biCompression = BI_RGB;
-    DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    std::vector<BYTE> pixels(stride * static_cast<DWORD>(height));
-    GetDIBits(memory.Get(), static_cast<HBITMAP>(bitmap.Get()), 0, static_cast<UINT>(height), pixels.data(),
-              reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof(file) + sizeof(info);
-    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    std::string bytes(reinterpret_cast<const char*>(&file), sizeof(file));
-    bytes.append(reinterpret_cast<const char*>(&info), sizeof(info));
-    bytes.append(reinterpret_cast<const char*>(pixels.data()), pixels.size());
-    WriteBytes(path, bytes);
-    return true;
-}
 
 // The camera named in the system's code page, so that the shot shows its conversion.
 void ShowSecondCamera(HWND sheet)
@@ -73,7 +39,9 @@ int wmain(int argc, wchar_t** argv)
     std::wstring output = argc > 2 ? argv[2] : BinFolder();
     StagedInstall install(L"SheetShots" + std::to_wstring(language));
     install.WriteConfig("[config]\r\nauto=0\r\nDEVICETYPE=1\r\ncheck360 =0\r\n[version]\r\nlanguage=" +
-                        std::to_string(language) + "\r\ndebug=1\r\n");
+                        std::to_string(language) + "\r\ndebug=1\r\n" +
+                        "[copyright]\r\ncompany=Pavora interactive projection\r\n"
+                        "contact=Support: support@pavora.example\r\nhelp=help\\index.html\r\n");
     // Three cameras for the screen management page, the second named in the system's code page.
     WriteBytes(install.Path(L"data\\multiplexer_settings.xml"),
                "<MULTIPLEXER><CAMERAS>"

@@ -14,7 +14,10 @@ mkdir -p "$out"
 rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png
 
 # Machines shared by several people give each their own display number.
-display=${PAVORA_SHOTS_DISPLAY:-:91}
+display=${PAVORA_DISPLAY:-:91}
+# The display test before may still be letting its display go.
+i=0
+while [ -e "/tmp/.X${display#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
 if [ -e "/tmp/.X${display#:}-lock" ]; then
     echo "display $display is in use by another program"
     exit 1

@@ -8,7 +8,7 @@ set -u
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 ARCH=$1
 TREE=$2
-SCREEN_DISPLAY=${PAVORA_TOOLBAR_DISPLAY:-:95}
+SCREEN_DISPLAY=${PAVORA_DISPLAY:-:95}
 SCREEN_HEIGHT=800
 
 for program in Xvfb xdotool; do
@@ -17,6 +17,9 @@ for program in Xvfb xdotool; do
         exit 77
     fi
 done
+# A display test that ran just before may still be taking its display down.
+i=0
+while [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
 if [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ]; then
     echo "FAIL  display $SCREEN_DISPLAY is in use by another program"
     exit 1

@@ -214,6 +214,15 @@ TEST_F(ScreenArea, SwitchingShapesFillsTheEditsFromEachShape)
     ChooseShape(window, L"圆形");
     EXPECT_EQ(dialog.Type(), CDlgScreenArea::Circle);
     EXPECT_EQ(Text(window, IDC_AREA_LABEL1), L"X:");
+    auto pixelsOf = [window](int label, COLORREF colour) {
+        Picture picture(GetDlgItem(window, label));
+        int count = 0;
+        for (int y = 0; y < picture.height; ++y)
+            for (int x = 0; x < picture.width; ++x) count += picture.At(x, y) == colour;
+        return count;
+    };
+    EXPECT_GT(pixelsOf(IDC_AREA_LABEL1, RGB(255, 255, 0)), 0) << "yellow captions of the edits";
+    EXPECT_GT(pixelsOf(IDC_AREA_TYPE_LABEL, RGB(255, 255, 255)), 0) << "a white caption of the shape choice";
     EXPECT_EQ(Text(window, IDC_AREA_LABEL2), L"Y:");
     EXPECT_EQ(Text(window, IDC_AREA_VALUE1), L"0.5");
     EXPECT_EQ(Text(window, IDC_AREA_VALUE2), L"0.5");
