@@ -38,13 +38,16 @@ CSocketComm::CSocketComm(std::wstring portText, size_t peerLimit)
     : portText_(std::move(portText)), peerLimit_(peerLimit)
 {
     InitializeCriticalSection(&clientsLock);
+    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CSocketComm::~CSocketComm()
 {
     StopServer();
     // A thread that has not ended (or was ended holding it) may still touch the lock.
-    if (!abandoned_ && clientThreads_.load() == 0) DeleteCriticalSection(&clientsLock);
+    if (abandoned_ || clientThreads_.load() != 0) return;
+    DeleteCriticalSection(&clientsLock);
+    if (stopEvent_) CloseHandle(stopEvent_);
 }
 
 void CSocketComm::DeliverData(const BYTE*, uint32_t) {}
@@ -220,14 +223,49 @@ unsigned __stdcall CSocketComm::ClientThreadMain(void* start)
 
 void CSocketComm::ClientLoop(SOCKET peer)
 {
+    if (DrainPeer(peer)) return;
+    RemoveClient(peer);
+    closesocket(peer);
+}
+
+bool CSocketComm::DrainPeer(SOCKET peer)
+{
     BYTE buffer[kChunkSize] = {};
+    PeerWait wait(peer, stopEvent_);
     while (receiveEnabled.load()) {
-        if (ReadWithTimeout(buffer, peer) < 0) {
-            RemoveClient(peer);
-            closesocket(peer);
-            return;
-        }
+        int count = wait.Armed() ? wait.Read(buffer) : ReadWithTimeout(buffer, peer);
+        if (count < 0) return false;
         SwitchToThread();
+    }
+    return true;
+}
+
+CSocketComm::PeerWait::PeerWait(SOCKET peer, HANDLE stop) : peer_(peer), stop_(stop)
+{
+    readable_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    if (readable_ && stop_ && WSAEventSelect(peer_, readable_, FD_READ | FD_CLOSE) == 0) return;
+    if (readable_) CloseHandle(readable_);
+    readable_ = nullptr;
+}
+
+CSocketComm::PeerWait::~PeerWait()
+{
+    if (!readable_) return;
+    // Detached while the socket is still ours: once closed, its handle may be a new peer's.
+    WSAEventSelect(peer_, nullptr, 0);
+    CloseHandle(readable_);
+}
+
+int CSocketComm::PeerWait::Read(BYTE* buffer)
+{
+    for (;;) {
+        int count = recv(peer_, reinterpret_cast<char*>(buffer), kChunkSize, 0);
+        if (count > 0) return count;
+        if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return -1;
+        HANDLE events[] = {stop_, readable_};
+        DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
+        if (woke == WAIT_OBJECT_0) return 0;
+        if (woke != WAIT_OBJECT_0 + 1) return -1;
     }
 }
 
@@ -253,6 +291,7 @@ void CSocketComm::CloseListener()
 void CSocketComm::StopServer()
 {
     receiveEnabled.store(false);
+    if (stopEvent_) SetEvent(stopEvent_);
     if (listener.load() != INVALID_SOCKET) {
         CloseListener();
         Sleep(kListenerClosePauseMs);
@@ -282,6 +321,7 @@ void CSocketComm::WaitForClientThreads(DWORD timeoutMs)
 void CSocketComm::AbandonThreads()
 {
     receiveEnabled.store(false);
+    if (stopEvent_) SetEvent(stopEvent_);
     CloseListener();
     if (acceptThread) CloseHandle(acceptThread);
     acceptThread = nullptr;

@@ -53,7 +53,7 @@ public:
     void CleanupSockets();
 
     // 1..260 bytes read, 0 when nothing arrived within 100 ms, -1 when the peer closed or
-    // the read failed.
+    // the read failed. Peers' threads poll with it only when their socket cannot signal an event.
     static int ReadWithTimeout(BYTE* buffer, SOCKET s);
     // A decimal port, or a TCP service name; 0 when the text names no port.
     static uint16_t ResolvePort(const std::wstring& text);
@@ -71,9 +71,29 @@ private:
         CSocketComm* server;
         SOCKET peer;
     };
+    // Sleeps until the peer's bytes, its close or the stop arrive: a thread per idle peer
+    // that woke every read wait would keep a processor busy with a thousand peers, and a
+    // wait before every read halves the rate at which a talking peer is drained.
+    class PeerWait {
+    public:
+        PeerWait(SOCKET peer, HANDLE stop);
+        ~PeerWait();
+        PeerWait(const PeerWait&) = delete;
+        PeerWait& operator=(const PeerWait&) = delete;
+        bool Armed() const { return readable_ != nullptr; }
+        // As ReadWithTimeout, with 0 only when the stop came first.
+        int Read(BYTE* buffer);
+
+    private:
+        SOCKET peer_;
+        HANDLE stop_;
+        HANDLE readable_ = nullptr;
+    };
     static unsigned __stdcall AcceptThreadMain(void* server);
     static unsigned __stdcall ClientThreadMain(void* start);
     void ClientLoop(SOCKET peer);
+    // False when the peer closed or its read failed; true when receiving was switched off.
+    bool DrainPeer(SOCKET peer);
     bool AddClient(SOCKET peer);
     void RemoveClient(SOCKET peer);
     bool StartClientThread(SOCKET peer);
@@ -86,6 +106,7 @@ private:
     std::vector<SOCKET> clients;
     mutable CRITICAL_SECTION clientsLock;
     std::atomic<bool> receiveEnabled{true};
+    HANDLE stopEvent_ = nullptr;  // set with receiveEnabled cleared, so that waiting peers see it at once
     std::atomic<long> clientThreads_{0};
     HANDLE clientsGone_ = nullptr;  // set while no client thread runs
     bool socketsStarted_ = false;

@@ -232,6 +232,29 @@ TEST_F(SocketServer, HoldsSilentPeersAndDrainsTalkersWithoutReply)
     EXPECT_EQ(server.failed.load(), 0);
 }
 
+// A peer's thread sleeps between its peer's bursts, however long the silence: each burst
+// and the close after them must wake it again (a lost wake leaves the peer held for ever).
+TEST_F(SocketServer, BurstsAfterSilencesAreEachDrained)
+{
+    SOCKET talker = AddPeer();
+    ASSERT_NE(talker, INVALID_SOCKET);
+    ASSERT_TRUE(WaitFor([&] { return server.ClientThreadCount() == 1; }, 2000));
+    std::string burst(40000, 'b');
+    for (int i = 0; i < 4; ++i) {
+        Sleep(250);
+        int sent = 0;
+        while (sent < static_cast<int>(burst.size())) {
+            int count = send(talker, burst.data() + sent, static_cast<int>(burst.size()) - sent, 0);
+            ASSERT_GT(count, 0) << i;
+            sent += count;
+        }
+    }
+    Sleep(250);
+    shutdown(talker, SD_SEND);
+    EXPECT_EQ(PeerSees(talker, 3000), 0);
+    EXPECT_TRUE(WaitFor([&] { return server.PeerCount() == 0 && server.ClientThreadCount() == 0; }, 1000));
+}
+
 TEST_F(SocketServer, AClosedPeerLeavesTheListWithinOneReadWait)
 {
     for (int i = 0; i < 3; ++i) ASSERT_NE(AddPeer(), INVALID_SOCKET);
