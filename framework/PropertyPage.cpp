@@ -15,6 +15,10 @@ PROPSHEETPAGEW PropertyPage::Descriptor()
     page.pszTemplate = MAKEINTRESOURCEW(TemplateId());
     page.pfnDlgProc = PageProc;
     page.lParam = reinterpret_cast<LPARAM>(this);
+    if (!title_.empty()) {
+        page.dwFlags |= PSP_USETITLE;
+        page.pszTitle = title_.c_str();
+    }
     return page;
 }
 

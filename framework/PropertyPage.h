@@ -3,6 +3,9 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <string>
+#include <utility>
+
 #include "framework/Dialog.h"
 
 namespace kit {
@@ -16,6 +19,9 @@ public:
     // The description the sheet hands to comctl32 (resources of the current module).
     PROPSHEETPAGEW Descriptor();
     HWND Sheet() const { return Handle() ? GetParent(Handle()) : nullptr; }
+    // The page's entry in the sheet instead of its template's caption; set before the
+    // sheet opens.
+    void SetTitle(std::wstring title) { title_ = std::move(title); }
 
 protected:
     // PSN_APPLY (OK and Apply): false keeps the sheet open on this page.
@@ -31,6 +37,9 @@ protected:
     // A page is not ended by the dialog manager's OK and Cancel; the sheet owns those.
     void OnOK() override {}
     void OnCancel() override {}
+
+private:
+    std::wstring title_;
 };
 
 }  // namespace kit

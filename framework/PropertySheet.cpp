@@ -103,6 +103,7 @@ INT_PTR Sheet::DoModal()
     // The pages are destroyed with it, while their objects are alive: they store now.
     if (IsWindow(sheet)) DestroyWindow(sheet);
     navigation_ = nullptr;
+    tab_ = nullptr;
     Detach();
     if (quit) PostQuitMessage(quitCode);
     return result;
@@ -117,8 +118,32 @@ int Sheet::ActiveIndex() const
 
 BOOL Sheet::OnInitDialog()
 {
-    if (look_ == Look::List) LayOutList();
+    if (look_ == Look::List) {
+        LayOutList();
+    } else {
+        RECT window{};
+        GetWindowRect(Window(), &window);
+        Place(window.right - window.left, window.bottom - window.top, false);
+    }
     return InitNavigationControl();
+}
+
+POINT Sheet::Placement(SIZE)
+{
+    RECT window{};
+    GetWindowRect(Window(), &window);
+    return POINT{window.left, window.top};
+}
+
+// Size and place in one move: every move of a window costs a round trip to the system.
+void Sheet::Place(int width, int height, bool resized)
+{
+    HWND sheet = Window();
+    RECT window{};
+    GetWindowRect(sheet, &window);
+    POINT at = Placement(SIZE{width, height});
+    if (!resized && at.x == window.left && at.y == window.top) return;
+    SetWindowPos(sheet, nullptr, at.x, at.y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
 }
 
 // The list takes the place of the tabs: everything moves right by the list's width and
@@ -126,7 +151,7 @@ BOOL Sheet::OnInitDialog()
 void Sheet::LayOutList()
 {
     HWND sheet = Window();
-    HWND tab = PropSheet_GetTabControl(sheet);
+    HWND tab = TabControl();
     if (!tab) return;
     RECT tabRect = ChildRect(tab, sheet);
     RECT display{0, 0, tabRect.right - tabRect.left, tabRect.bottom - tabRect.top};
@@ -135,36 +160,66 @@ void Sheet::LayOutList()
     int gap = tabRect.left > 0 ? tabRect.left : 7;
     int right = navigationWidth_ + gap;
 
-    // In one batch and without drawing: the sheet is not shown yet.
-    const UINT flags = SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS;
-    int children = 0;
-    for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++children;
-    HDWP batch = BeginDeferWindowPos(children);
+    // In one batch, without drawing or asking the children first (the sheet is not shown
+    // yet), the tab control hidden in the same batch.
+    const UINT flags =
+        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_NOCOPYBITS | SWP_NOSENDCHANGING;
+    HDWP batch = BeginDeferWindowPos(8);  // a first guess: the batch grows as needed
     for (HWND child = GetWindow(sheet, GW_CHILD); child && batch; child = GetWindow(child, GW_HWNDNEXT)) {
         RECT rect = ChildRect(child, sheet);
-        batch = DeferWindowPos(batch, child, nullptr, rect.left + right, rect.top - up, 0, 0, flags);
+        batch = DeferWindowPos(batch, child, nullptr, rect.left + right, rect.top - up, 0, 0,
+                               child == tab ? flags | SWP_HIDEWINDOW : flags);
     }
     if (batch) EndDeferWindowPos(batch);
+    if (GetWindowLongPtrW(tab, GWL_STYLE) & WS_VISIBLE) ShowWindow(tab, SW_HIDE);
+
+    navigationRect_ = RECT{gap, tabRect.top, gap + navigationWidth_, tabRect.bottom - up};
+    CreateNavigation(false);
+
     RECT window{};
     GetWindowRect(sheet, &window);
-    SetWindowPos(sheet, nullptr, 0, 0, window.right - window.left + right, window.bottom - window.top - up,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW);
-    ShowWindow(tab, SW_HIDE);
+    Place(window.right - window.left + right, window.bottom - window.top - up, true);
+}
 
-    navigation_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"LISTBOX", nullptr,
-                                  WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY |
-                                      LBS_NOINTEGRALHEIGHT,
-                                  gap, tabRect.top, navigationWidth_, tabRect.bottom - tabRect.top - up, sheet,
+// Without a scroll bar, which the list would take away again at once when its entries
+// fit; made again with one when they do not. Shown by the same move that puts it first in
+// the tab order (a new child comes last).
+void Sheet::CreateNavigation(bool scrolls)
+{
+    HWND sheet = Window();
+    const RECT& at = navigationRect_;
+    DWORD style = WS_CHILD | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (scrolls ? WS_VSCROLL : 0);
+    navigation_ = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, L"LISTBOX", nullptr, style, at.left, at.top,
+                                  at.right - at.left, at.bottom - at.top, sheet,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kNavigationId)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(sheet, GWLP_HINSTANCE)), nullptr);
     SendMessageW(navigation_, WM_SETFONT, SendMessageW(sheet, WM_GETFONT, 0, 0), FALSE);
-    SetWindowPos(navigation_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(navigation_, HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW);
 }
 
 BOOL Sheet::InitNavigationControl()
 {
     if (!navigation_) return TRUE;
-    HWND tab = PropSheet_GetTabControl(Window());
+    FillNavigation();
+    RECT client{};
+    GetClientRect(navigation_, &client);
+    LRESULT count = SendMessageW(navigation_, LB_GETCOUNT, 0, 0);
+    LRESULT height = SendMessageW(navigation_, LB_GETITEMHEIGHT, 0, 0);
+    if (count * height > client.bottom && !(GetWindowLongPtrW(navigation_, GWL_STYLE) & WS_VSCROLL)) {
+        DestroyWindow(navigation_);
+        CreateNavigation(true);
+        FillNavigation();
+    }
+    SyncNavigation();
+    return TRUE;
+}
+
+void Sheet::FillNavigation()
+{
+    HWND tab = TabControl();
+    // Drawn once when filled rather than once per entry.
+    SendMessageW(navigation_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(navigation_, LB_RESETCONTENT, 0, 0);
     shownIndex_ = -1;
     int count = TabCtrl_GetItemCount(tab);
@@ -177,8 +232,14 @@ BOOL Sheet::InitNavigationControl()
         TabCtrl_GetItem(tab, i, &item);
         SendMessageW(navigation_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
-    SyncNavigation();
-    return TRUE;
+    SendMessageW(navigation_, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(navigation_, nullptr, TRUE);
+}
+
+HWND Sheet::TabControl()
+{
+    if (!tab_ && Window()) tab_ = PropSheet_GetTabControl(Window());
+    return tab_;
 }
 
 // Follows page changes made otherwise (Ctrl+Tab, a refused change) only when the page

@@ -37,6 +37,8 @@ public:
     HWND Navigation() const { return navigation_; }
     int ActiveIndex() const;
     int PageCount() const { return static_cast<int>(pages_.size()); }
+    // comctl32's tab control, hidden in the list look.
+    HWND TabControl();
 
 protected:
     // After the sheet and its first page exist, before it is shown. The base lays out
@@ -44,6 +46,9 @@ protected:
     virtual BOOL OnInitDialog();
     // The base fills the list from the tab items' texts.
     virtual BOOL InitNavigationControl();
+    // Where the sheet goes once it has its final size, before it is shown; the base
+    // leaves it where comctl32 put it.
+    virtual POINT Placement(SIZE size);
     // Every message of the modal loop before the sheet sees it; true swallows it.
     virtual bool PreTranslateMessage(MSG* msg) { return false; }
     // WM_COMMAND to the sheet window; true when handled.
@@ -56,6 +61,9 @@ protected:
 private:
     static int CALLBACK Callback(HWND sheet, UINT message, LPARAM lParam);
     void LayOutList();
+    void Place(int width, int height, bool resized);
+    void CreateNavigation(bool scrolls);
+    void FillNavigation();
     void SyncNavigation();
 
     std::wstring caption_;
@@ -65,6 +73,8 @@ private:
     Look look_ = Look::Tabs;
     int navigationWidth_ = 100;
     HWND navigation_ = nullptr;
+    HWND tab_ = nullptr;
+    RECT navigationRect_{};
     int shownIndex_ = -1;
     std::vector<PropertyPage*> pages_;
 };

@@ -16,6 +16,11 @@ COptionPropertySheet::COptionPropertySheet() : Sheet(LanguageText(L"26"), nullpt
     AddPage(screenManage_);
     AddPage(scene_);
     SetActivePage(0);
+    // Born with their entries' texts, so that the relabelling finds nothing to change.
+    video_.SetTitle(LanguageText(L"11"));
+    general_.SetTitle(LanguageText(L"13"));
+    effect_.SetTitle(LanguageText(L"9"));
+    scene_.SetTitle(LanguageText(L"12"));
 }
 
 BOOL COptionPropertySheet::OnInitDialog()
@@ -23,14 +28,13 @@ BOOL COptionPropertySheet::OnInitDialog()
     BOOL result = Sheet::OnInitDialog();
     SetDlgItemTextW(Handle(), kRestoreDefaultsButton, LanguageText(L"18").c_str());
     EnableRestoreDefaults();
-    CentreOnOwner();
     return result;
 }
 
 BOOL COptionPropertySheet::InitNavigationControl()
 {
     if (GetLook() == Look::List) {
-        HWND tab = PropSheet_GetTabControl(Handle());
+        HWND tab = TabControl();
         // The screen management entry keeps its template's caption.
         const struct {
             int item;
@@ -38,8 +42,13 @@ BOOL COptionPropertySheet::InitNavigationControl()
         } kEntries[] = {{0, L"11"}, {1, L"13"}, {2, L"9"}, {4, L"12"}};
         for (const auto& entry : kEntries) {
             std::wstring text = LanguageText(entry.text);
+            wchar_t shown[256] = L"";
             TCITEMW item{};
             item.mask = TCIF_TEXT;
+            item.pszText = shown;
+            item.cchTextMax = 255;
+            // Each change redraws the tab control: only what the titles did not already say.
+            if (TabCtrl_GetItem(tab, entry.item, &item) && text == shown) continue;
             item.pszText = &text[0];
             TabCtrl_SetItem(tab, entry.item, &item);
         }
@@ -48,29 +57,24 @@ BOOL COptionPropertySheet::InitNavigationControl()
     return Sheet::InitNavigationControl();
 }
 
-void COptionPropertySheet::CentreOnOwner()
+POINT COptionPropertySheet::Placement(SIZE size)
 {
-    RECT sheet{};
-    GetWindowRect(Handle(), &sheet);
     HWND owner = GetWindow(Handle(), GW_OWNER);
-    RECT area{};
     HMONITOR monitor = MonitorFromWindow(owner ? owner : Handle(), MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
     GetMonitorInfoW(monitor, &info);
-    area = info.rcWork;
+    RECT area = info.rcWork;
     RECT centre = area;
     if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &centre);
-    int width = sheet.right - sheet.left;
-    int height = sheet.bottom - sheet.top;
-    int x = (centre.left + centre.right - width) / 2;
-    int y = (centre.top + centre.bottom - height) / 2;
+    int x = (centre.left + centre.right - size.cx) / 2;
+    int y = (centre.top + centre.bottom - size.cy) / 2;
     // The bar is narrow and may stand at a screen edge: keep the whole sheet on the screen.
-    if (x + width > area.right) x = area.right - width;
-    if (y + height > area.bottom) y = area.bottom - height;
+    if (x + size.cx > area.right) x = area.right - size.cx;
+    if (y + size.cy > area.bottom) y = area.bottom - size.cy;
     if (x < area.left) x = area.left;
     if (y < area.top) y = area.top;
-    SetWindowPos(Handle(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return POINT{x, y};
 }
 
 void COptionPropertySheet::EnableRestoreDefaults()

@@ -30,13 +30,13 @@ public:
 protected:
     BOOL OnInitDialog() override;
     BOOL InitNavigationControl() override;
+    POINT Placement(SIZE size) override;
     bool PreTranslateMessage(MSG* msg) override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
 
 private:
     void EnableRestoreDefaults();
-    void CentreOnOwner();
 
     CGeneralSetPage general_;
     CVedioSetPage video_;

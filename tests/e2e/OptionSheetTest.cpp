@@ -235,6 +235,7 @@ TEST_F(OptionSheet, RestoreDefaultsShowsTheDefaultFileOnceTheGeneralPageWasShown
 constexpr int kEffectList = 5031;
 constexpr int kPlaySelected = 5074;
 constexpr int kStartButton = 5060;
+constexpr int kConfigToolButton = 5019;
 constexpr int kTimeField = 5077;
 constexpr int kPasswordField = 5083;
 constexpr int kAddButton = 5070;
@@ -365,6 +366,24 @@ TEST_F(OptionSheet, EffectPageRefusesShortTimesAndWrongPasswordsAndCancelStillSa
     std::string playlist = ReadText(install_->Path(L"data\\EffectPath.xml"));
     EXPECT_EQ(playlist.find("<Effect>"), std::string::npos) << playlist;
     EXPECT_NE(playlist.find("<Effects"), std::string::npos);
+}
+
+TEST_F(OptionSheet, TheConfigurationToolButtonOpensTheToolBesideTheLauncher)
+{
+    ASSERT_NO_FATAL_FAILURE(Start(L"OptionSheetConfigTool", 1, 0));
+    KillProcesses(L"Corvantis.exe");
+    AddEffectProgram(*install_, L"Corvantis.exe");
+    ASSERT_NO_FATAL_FAILURE(Launch());
+    HWND sheet = OpenSheet();
+    ASSERT_NE(sheet, nullptr);
+    SelectEntry(sheet, 1);
+    HWND page = PageWith(sheet, kConfigToolButton);
+    ASSERT_NE(page, nullptr);
+    PostMessageW(GetDlgItem(page, kConfigToolButton), BM_CLICK, 0, 0);
+    EXPECT_TRUE(WaitForProcessCount(L"Corvantis.exe", 1, 10000));
+    EXPECT_TRUE(IsWindow(sheet)) << "the sheet stays";
+    EXPECT_TRUE(CloseWith(sheet, PSBTN_CANCEL));
+    KillProcesses(L"Corvantis.exe");
 }
 
 TEST_F(OptionSheet, AnEffectStartedMessageFromElsewhereWithAStrayPointerIsIgnored)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "framework/PropertySheet.h"
@@ -183,6 +184,93 @@ INSTANTIATE_TEST_SUITE_P(Framework, SheetClosing, testing::Values(Closing::Ok, C
                              default: return "CloseBox";
                              }
                          });
+
+// The sheet is moved once, to where the derived sheet wants it, with its final size.
+TEST(Sheet, GoesWhereItsPlacementSaysWithItsFinalSize)
+{
+    class PlacedSheet : public ScriptedSheet {
+    public:
+        SIZE asked{};
+
+    protected:
+        POINT Placement(SIZE size) override
+        {
+            asked = size;
+            return POINT{37, 41};
+        }
+    };
+    PlacedSheet sheet;
+    sheet.SetLook(kit::Sheet::Look::List, 100);
+    RECT placed{};
+    sheet.steps = {[&](ScriptedSheet& s) {
+        placed = ScreenRect(s.Handle());
+        PropSheet_PressButton(s.Handle(), PSBTN_CANCEL);
+    }};
+    sheet.DoModal();
+    EXPECT_EQ(placed.left, 37);
+    EXPECT_EQ(placed.top, 41);
+    EXPECT_EQ(placed.right - placed.left, sheet.asked.cx);
+    EXPECT_EQ(placed.bottom - placed.top, sheet.asked.cy);
+}
+
+// The list scrolls only when its entries do not fit.
+TEST(Sheet, TheListHasAScrollBarOnlyWhenItsEntriesDoNotFit)
+{
+    class LongSheet : public kit::Sheet {
+    public:
+        LongSheet() : Sheet(L"Long")
+        {
+            for (int i = 0; i < 60; ++i) pages_.emplace_back(new LoggingPage(IDD_TEST_PAGE_A, log_));
+            for (auto& page : pages_) AddPage(*page);
+            SetLook(Look::List, 100);
+        }
+        LONG_PTR style = 0;
+        SCROLLINFO scroll{};
+
+    protected:
+        BOOL OnInitDialog() override
+        {
+            BOOL result = Sheet::OnInitDialog();
+            PostMessageW(Handle(), WM_APP, 0, 0);
+            return result;
+        }
+        LRESULT OnMessage(UINT message, WPARAM, LPARAM, bool& handled) override
+        {
+            if (message != WM_APP) return 0;
+            handled = true;
+            style = GetWindowLongPtrW(Navigation(), GWL_STYLE);
+            scroll.cbSize = sizeof(scroll);
+            scroll.fMask = SIF_ALL;
+            GetScrollInfo(Navigation(), SB_VERT, &scroll);
+            SendMessageW(Navigation(), LB_SETTOPINDEX, 50, 0);
+            topIndex = SendMessageW(Navigation(), LB_GETTOPINDEX, 0, 0);
+            PropSheet_PressButton(Handle(), PSBTN_CANCEL);
+            return 0;
+        }
+
+    public:
+        LRESULT topIndex = 0;
+
+    private:
+        PageLog log_;
+        std::vector<std::unique_ptr<LoggingPage>> pages_;
+    };
+    LongSheet longSheet;
+    longSheet.DoModal();
+    EXPECT_TRUE(longSheet.style & WS_VSCROLL);
+    EXPECT_GE(longSheet.scroll.nMax, 59);
+    EXPECT_GT(longSheet.topIndex, 0);
+
+    ScriptedSheet shortSheet;
+    shortSheet.SetLook(kit::Sheet::Look::List, 100);
+    LONG_PTR style = 0;
+    shortSheet.steps = {[&](ScriptedSheet& s) {
+        style = GetWindowLongPtrW(s.Navigation(), GWL_STYLE);
+        PropSheet_PressButton(s.Handle(), PSBTN_CANCEL);
+    }};
+    shortSheet.DoModal();
+    EXPECT_FALSE(style & WS_VSCROLL);
+}
 
 // Other messages may come between a list selection and its notification.
 TEST(Sheet, AListSelectionSurvivesTheMessagesBeforeItsNotification)

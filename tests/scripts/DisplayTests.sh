@@ -1,8 +1,11 @@
 #!/bin/sh
 # What needs a real display, on a virtual display of its own and a Wine prefix with a
 # graphics driver: screenshots of the settings sheet on each page in languages 1 and 2
-# (PNG files in <tree>/screenshots), and the effect page's file dialog driven by typing.
+# (PNG files in <tree>/screenshots), the effect page's file dialog driven by typing, and
+# its rows worked with the real mouse and keyboard.
 #   DisplayTests.sh ARCH BUILD-TREE
+# PAVORA_DISPLAY chooses the virtual display (default :91), so that two build trees
+# can run this at once.
 set -eu
 root=$(cd "$(dirname "$0")/../.." && pwd)
 export PAVORA_ROOT="$root"
@@ -61,6 +64,26 @@ fi
 wait $driver || true
 cat "$out/file-dialog.log"
 grep -q 'two files added and saved' "$out/file-dialog.log" || status=1
+
+# The rows: the driver says where to click and waits until the lines it wrote have run.
+request="$out/effect-rows-request"
+rm -f "$request" "$request.part"
+wine_run explorer /desktop=Rows,1280x800 "$tree/bin/pavora_effect_rows_driver.exe" \
+    "$(wine_run winepath -w "$request" 2>/dev/null | tr -d '\r')" </dev/null >"$out/effect-rows.log" 2>&1 &
+driver=$!
+while kill -0 $driver 2>/dev/null; do
+    if [ -f "$request" ]; then
+        tr -d '\r' <"$request" | while read -r line; do
+            # shellcheck disable=SC2086 # each line is xdotool's arguments
+            xdotool $line
+        done
+        rm -f "$request"
+    fi
+    sleep 0.1
+done
+wait $driver || true
+cat "$out/effect-rows.log"
+grep -q 'saved on cancel' "$out/effect-rows.log" || status=1
 
 wineserver_cmd -k || true
 for shot in "$out"/sheet-*.bmp; do

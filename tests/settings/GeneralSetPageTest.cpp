@@ -190,6 +190,8 @@ TEST_F(GeneralPage, ControlWindowBoxFollowsTheRecognisersWindowInDebugMode)
 
 }  // namespace
 
+#include "core/frame/TessalyApi.h"
+#include "core/touch/TouchSimulator.h"
 #include "tests/unit/TouchFakes.h"
 
 namespace {
@@ -244,6 +246,47 @@ TEST_F(GeneralPage, Windows7TouchBoxIsOfferedOnTouchEditionsOnlyAndWritesAtOnce)
     };
     sheet.DoModal();
     EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "stored as shown";
+}
+
+
+// Switched on from the page where the system takes touch: the simulator starts at once
+// and the mode is written, and switching off ends the simulator again.
+TEST_F(GeneralPage, Windows7TouchSwitchedOnStartsTheSimulatorAndOffStopsIt)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageTouchOn");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=1\r\n");
+    folder.Write(L"data\\ConfigSign.xml", kTracker);
+    std::wstring simulator = frame_tests::ProgramFolder() + L"\\pavora_standin_simulator.exe";
+    ASSERT_TRUE(CopyFileW(simulator.c_str(), (folder.Path() + L"\\Pellux.exe").c_str(), FALSE));
+    SetEnvironmentVariableW(L"PAVORA_SIMULATOR_DELAY", L"0");
+    touch_tests::DeviceTypeScope device(1);
+    touch_tests::VersionScope professional(touch_tests::FakeVersion(6, 1, 48));
+    TouchManager touch;
+    bool started = false, stopped = false;
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(1); },
+        [&](DrivenOptionSheet& s) {
+            HWND page = s.GeneralPage().Handle();
+            ASSERT_NE(page, nullptr);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0);
+            SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+            EXPECT_EQ(touch.win7TouchMode, 1);
+            started = tessaly::IsProcessRunning(L"Pellux.exe") && FindWindowW(nullptr, L"Pellux");
+            EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 1) << "at once";
+            SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+            EXPECT_EQ(touch.win7TouchMode, 0);
+            for (int i = 0; i < 250 && !stopped; ++i, Sleep(20)) stopped = !tessaly::IsProcessRunning(L"Pellux.exe");
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    sheet.DoModal();
+    SetEnvironmentVariableW(L"PAVORA_SIMULATOR_DELAY", nullptr);
+    KillProcessByName(L"Pellux.exe");
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(boxes_.empty());
+    EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0);
 }
 
 }  // namespace
