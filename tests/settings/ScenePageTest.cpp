@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <functional>
@@ -185,6 +186,49 @@ TEST_F(ScenePage, ProviderBoxAndItsHelpLink)
             EXPECT_EQ(kit::ReadText(scene.Handle(), IDC_SCENE_CONTACT), L"");
         },
         PSBTN_CANCEL);
+}
+
+// The power options are opened hidden and not waited for. A stand-in named like the
+// system's program, in the current directory, is found before the system folder.
+TEST_F(ScenePage, PowerOptionsStartHiddenWithoutWaiting)
+{
+    folder_.Write(L"data\\ConfigLight.xml", "<CONFIG></CONFIG>");
+    std::wstring standIn = folder_.Path() + L"\\rundll32.exe";
+    ASSERT_TRUE(CopyFileW((frame_tests::ProgramFolder() + L"\\pavora_test_process.exe").c_str(), standIn.c_str(), FALSE));
+    DWORD clickTook = 0;
+    Run(
+        [&](CScencePage& scene) {
+            DWORD start = GetTickCount();
+            SendMessageW(scene.Handle(), WM_COMMAND, MAKEWPARAM(IDC_SCENE_POWER_OPTIONS, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(scene.Handle(), IDC_SCENE_POWER_OPTIONS)));
+            clickTook = GetTickCount() - start;
+        },
+        PSBTN_CANCEL);
+    EXPECT_LT(clickTook, 2000u) << "the click waited for the program";
+
+    // The stand-in runs until it is ended: find it by its own path and end it.
+    bool found = false;
+    for (int i = 0; i < 100 && !found; ++i, Sleep(50)) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        PROCESSENTRY32W entry = {};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+            if (lstrcmpiW(entry.szExeFile, L"rundll32.exe") != 0) continue;
+            HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | PROCESS_TERMINATE, FALSE,
+                                         entry.th32ProcessID);
+            if (!process) continue;
+            wchar_t image[MAX_PATH] = L"";
+            DWORD size = MAX_PATH;
+            if (QueryFullProcessImageNameW(process, 0, image, &size) && lstrcmpiW(image, standIn.c_str()) == 0) {
+                found = true;
+                TerminateProcess(process, 0);
+                WaitForSingleObject(process, 5000);
+            }
+            CloseHandle(process);
+        }
+        CloseHandle(snapshot);
+    }
+    EXPECT_TRUE(found) << "the power options program was not started";
 }
 
 }  // namespace
