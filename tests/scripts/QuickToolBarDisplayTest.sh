@@ -11,30 +11,15 @@ TREE=$2
 SCREEN_DISPLAY=${PAVORA_DISPLAY:-:95}
 SCREEN_HEIGHT=800
 
-for program in Xvfb xdotool; do
-    if ! command -v "$program" >/dev/null 2>&1; then
-        echo "skipped: $program is not installed (scripts/setup.sh installs it)"
-        exit 77
-    fi
-done
-# A display test that ran just before may still be taking its display down.
-i=0
-while [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
-if [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ]; then
-    echo "FAIL  display $SCREEN_DISPLAY is in use by another program"
-    exit 1
-fi
-
-PAVORA_ROOT=$ROOT
-export PAVORA_ROOT
-. "$ROOT/scripts/common.sh"
-wine_env "$ARCH" "$TREE/wineprefix-display"
-export DISPLAY=$SCREEN_DISPLAY
+. "$ROOT/tests/scripts/display-common.sh"
+require_programs Xvfb xdotool
+wait_for_free_display
+enter_display_prefix
 
 scratch=$(mktemp -d "$TREE/quickbar-XXXXXX")
 xvfb_pid=
 finish() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
+    wineserver_cmd -k >/dev/null 2>&1 || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$scratch"
 }
@@ -44,8 +29,8 @@ Xvfb "$SCREEN_DISPLAY" -screen 0 1280x${SCREEN_HEIGHT}x24 -nolisten tcp >/dev/nu
 xvfb_pid=$!
 mkdir -p "$WINEPREFIX"
 prepare_prefix display
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
+wineserver_cmd -k >/dev/null 2>&1 || true
+wineserver_cmd -w >/dev/null 2>&1 || true
 
 # A pen device with two configured keys (the file is in the system's code page).
 cp -r "$TREE/stage" "$scratch/install"

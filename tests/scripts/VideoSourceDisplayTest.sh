@@ -10,25 +10,10 @@ ARCH=$1
 TREE=$2
 SCREEN_DISPLAY=${PAVORA_DISPLAY:-:96}
 
-for program in Xvfb xdotool convert; do
-    if ! command -v "$program" >/dev/null 2>&1; then
-        echo "skipped: $program is not installed (scripts/setup.sh installs it)"
-        exit 77
-    fi
-done
-# A display test that ran just before may still be taking its display down.
-i=0
-while [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
-if [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ]; then
-    echo "FAIL  display $SCREEN_DISPLAY is in use by another program"
-    exit 1
-fi
-
-PAVORA_ROOT=$ROOT
-export PAVORA_ROOT
-. "$ROOT/scripts/common.sh"
-wine_env "$ARCH" "$TREE/wineprefix-display"
-export DISPLAY=$SCREEN_DISPLAY
+. "$ROOT/tests/scripts/display-common.sh"
+require_programs Xvfb xdotool convert
+wait_for_free_display
+enter_display_prefix
 out="$TREE/screenshots"
 mkdir -p "$out"
 rm -f "$out"/video-*.bmp "$out"/video-*.png
@@ -36,7 +21,7 @@ rm -f "$out"/video-*.bmp "$out"/video-*.png
 scratch=$(mktemp -d "$TREE/videosource-XXXXXX")
 xvfb_pid=
 finish() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
+    wineserver_cmd -k >/dev/null 2>&1 || true
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$scratch"
 }
@@ -46,8 +31,8 @@ Xvfb "$SCREEN_DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 mkdir -p "$WINEPREFIX"
 prepare_prefix display
-"$WINESERVER" -k >/dev/null 2>&1 || true
-"$WINESERVER" -w >/dev/null 2>&1 || true
+wineserver_cmd -k >/dev/null 2>&1 || true
+wineserver_cmd -w >/dev/null 2>&1 || true
 
 failures=0
 # Waits up to 60 s for a line of the driver's log that starts with $1.
@@ -89,7 +74,7 @@ for language in 1 2; do
     grep -q '^done$' "$log" 2>/dev/null || failures=$((failures + 1))
 done
 
-"$WINESERVER" -k >/dev/null 2>&1 || true
+wineserver_cmd -k >/dev/null 2>&1 || true
 for shot in "$out"/video-*.bmp; do
     [ -f "$shot" ] || { failures=$((failures + 1)); continue; }
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"

@@ -1,0 +1,32 @@
+# Shared by the display tests that start their own virtual display. Sourced, not run;
+# the sourcing script sets ROOT, ARCH, TREE and SCREEN_DISPLAY first.
+
+# Exits 77 (skipped) when one of the programs is missing.
+require_programs() {
+    for program in "$@"; do
+        if ! command -v "$program" >/dev/null 2>&1; then
+            echo "skipped: $program is not installed (scripts/setup.sh installs it)"
+            exit 77
+        fi
+    done
+}
+
+# A display test that ran just before may still be taking its display down; a display
+# that stays taken belongs to another program.
+wait_for_free_display() {
+    i=0
+    while [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
+    if [ -e "/tmp/.X${SCREEN_DISPLAY#:}-lock" ]; then
+        echo "FAIL  display $SCREEN_DISPLAY is in use by another program"
+        exit 1
+    fi
+}
+
+# The tree's display prefix, on SCREEN_DISPLAY.
+enter_display_prefix() {
+    PAVORA_ROOT=$ROOT
+    export PAVORA_ROOT
+    . "$ROOT/scripts/common.sh"
+    wine_env "$ARCH" "$TREE/wineprefix-display"
+    export DISPLAY=$SCREEN_DISPLAY
+}
