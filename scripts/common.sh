@@ -153,6 +153,22 @@ prepare_prefix() {
     fi
 }
 
+# Readies the prefix ($1 = headless or display) and starts one persistent server for the
+# whole run, so that each program starts in milliseconds.
+start_prefix_server() {
+    mkdir -p "$WINEPREFIX"
+    wineserver_cmd -k 2>/dev/null || true
+    prepare_prefix "$1"
+    # A wineserver keeps the graphics driver it started with: start a fresh one now that
+    # the prefix says which.
+    wineserver_cmd -k 2>/dev/null || true
+    wineserver_cmd -w 2>/dev/null || true
+    wineserver_cmd -p
+    # Wine's own service processes start with the first program; start them here, so that
+    # they do not hold the output pipe of the first program run open.
+    wine_run wineboot >/dev/null 2>&1 </dev/null || true
+}
+
 wineserver_cmd() {
     "$WINESERVER" "$@"
 }

@@ -23,12 +23,7 @@ build_all
 arch=$RUN_ARCH
 tree="$BUILD/$arch"
 wine_env "$arch" "$tree/wineprefix-fuzz"
-mkdir -p "$WINEPREFIX"
-wineserver_cmd -k 2>/dev/null || true
-prepare_prefix headless
-wineserver_cmd -k 2>/dev/null || true
-wineserver_cmd -w 2>/dev/null || true
-wineserver_cmd -p
+start_prefix_server headless
 status=0
 ( cd "$tree/bin" && wine_run ./pavora_fuzz.exe --inputs "$inputs" "$@" ) || status=$?
 wineserver_cmd -k || true

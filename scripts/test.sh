@@ -8,17 +8,7 @@ build_all
 arch=$RUN_ARCH
 tree="$BUILD/$arch"
 wine_env "$arch" "$tree/wineprefix"
-mkdir -p "$WINEPREFIX"
-wineserver_cmd -k 2>/dev/null || true
-prepare_prefix headless
-# A wineserver keeps the graphics driver it started with: start a fresh one now that
-# the prefix says which. One server for the whole run, so each program starts in milliseconds.
-wineserver_cmd -k 2>/dev/null || true
-wineserver_cmd -w 2>/dev/null || true
-wineserver_cmd -p
-# Wine's own service processes start with the first program; start them here, so that they
-# do not hold the output pipe of the first test program open.
-wine_run wineboot >/dev/null 2>&1 </dev/null || true
+start_prefix_server headless
 status=0
 if [ $# -eq 0 ]; then
     # The benchmarks print their times; they never fail on them.

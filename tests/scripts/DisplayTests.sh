@@ -33,12 +33,7 @@ export DISPLAY=$display
 wine_env "$arch" "$tree/wineprefix-shots"
 mkdir -p "$WINEPREFIX"
 sleep 1
-wineserver_cmd -k 2>/dev/null || true
-prepare_prefix display
-wineserver_cmd -k 2>/dev/null || true
-wineserver_cmd -w 2>/dev/null || true
-wineserver_cmd -p
-wine_run wineboot >/dev/null 2>&1 </dev/null || true
+start_prefix_server display
 
 status=0
 winout=$(wine_run winepath -w "$out" 2>/dev/null | tr -d '\r')
