@@ -4,6 +4,7 @@
 #
 #   ./scripts/fuzz.sh 100000                 100,000 inputs per reader, seed 1
 #   ./scripts/fuzz.sh 100000 --seed 7 --reader tracker
+#   ./scripts/fuzz.sh 78795 --seed 11 --reader tracker --from 78794   one input again
 #
 # Failing inputs are left in build/<arch>/bin/fuzz-failures/<reader>/; copy one into
 # tests/fuzz/corpus/<reader>/ to keep it as a regression case. The run has a Wine prefix
@@ -12,7 +13,7 @@ set -eu
 . "$(dirname "$0")/common.sh"
 
 if [ $# -lt 1 ]; then
-    echo "usage: $0 INPUTS [--seed S] [--reader NAME] [--time-limit MS]" >&2
+    echo "usage: $0 INPUTS [--seed S] [--reader NAME] [--time-limit MS] [--from F]" >&2
     exit 2
 fi
 inputs=$1

@@ -14,12 +14,11 @@ namespace {
 // place where the parser would stop ends the walk.
 class NestingProbe : public TiXmlDocument {
 public:
-    int Measure(const char* p, int limit)
+    int Measure(const char* p, int limit, TiXmlEncoding encoding)
     {
         if (!p || !*p) return 0;
-        TiXmlEncoding encoding = TIXML_ENCODING_UNKNOWN;
         const unsigned char* bytes = reinterpret_cast<const unsigned char*>(p);
-        if (bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
+        if (encoding == TIXML_ENCODING_UNKNOWN && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF)
             encoding = TIXML_ENCODING_UTF8;
 
         std::vector<std::string> endTags;  // of the elements open around `p`
@@ -138,10 +137,39 @@ size_t XmlPrintedSize(const TiXmlDocument& document, size_t limit)
     return total;
 }
 
-int XmlNestingDepth(const char* text, int limit)
+int XmlNestingDepth(const char* text, int limit, TiXmlEncoding encoding)
 {
     NestingProbe probe;
-    return probe.Measure(text, limit);
+    return probe.Measure(text, limit, encoding);
+}
+
+bool StepsAsUtf8(const char* text, size_t length)
+{
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (size_t i = 0; i < length; ++i) {
+        size_t following = bytes[i] >= 0xC0 && bytes[i] <= 0xDF   ? 1
+                           : bytes[i] >= 0xE0 && bytes[i] <= 0xEF ? 2
+                           : bytes[i] >= 0xF0 && bytes[i] <= 0xF7 ? 3
+                                                                  : 0;
+        for (; following > 0; --following) {
+            if (++i >= length || bytes[i] < 0x80 || bytes[i] > 0xBF) return false;
+        }
+    }
+    return true;
+}
+
+bool DeclarationPrintsBack(const TiXmlDocument& document)
+{
+    for (const TiXmlNode* node = document.FirstChild(); node; node = node->NextSibling()) {
+        const TiXmlDeclaration* declaration = node->ToDeclaration();
+        if (!declaration) continue;
+        for (const char* value : {declaration->Version(), declaration->Encoding(), declaration->Standalone()}) {
+            for (const unsigned char* c = reinterpret_cast<const unsigned char*>(value); *c; ++c) {
+                if (*c < 0x20 || *c == '<' || *c == '>' || *c == '"' || *c == '&') return false;
+            }
+        }
+    }
+    return true;
 }
 
 bool LoadXmlWithinLimits(FILE* file, TiXmlDocument& document)
@@ -172,8 +200,23 @@ bool LoadXmlWithinLimits(FILE* file, TiXmlDocument& document)
     }
     *out = '\0';
 
-    if (XmlNestingDepth(buffer.data(), kXmlDepthLimit) > kXmlDepthLimit) return false;
-    document.Parse(buffer.data(), nullptr, TIXML_DEFAULT_ENCODING);
+    // Read as UTF-8, a lead byte takes the next bytes with it whatever they are, so a
+    // quote or a '<' it swallows comes back as markup once the text is written out again.
+    // Such a file is read byte for byte, as a file in the system's code page is.
+    const char* text = buffer.data();
+    TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING;
+    if (!StepsAsUtf8(text, static_cast<size_t>(out - text))) {
+        encoding = TIXML_ENCODING_LEGACY;
+        if (std::strncmp(text, "\xEF\xBB\xBF", 3) == 0) text += 3;  // only UTF-8 reading skips it
+    }
+    if (XmlNestingDepth(text, kXmlDepthLimit, encoding) > kXmlDepthLimit) return false;
+    document.Parse(text, nullptr, encoding);
+    // A declaration is written back without escapes: one whose values hold markup (a
+    // mismatched quote swallows the file into it) would be read differently next time.
+    if (!document.Error() && !DeclarationPrintsBack(document)) {
+        document.Clear();
+        return false;
+    }
     if (document.Error()) {
         document.Clear();
         return false;

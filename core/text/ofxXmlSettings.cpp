@@ -1,12 +1,13 @@
 #include "core/text/ofxXmlSettings.h"
 
-#include "core/text/DocumentFile.h"
+#include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
 
+#include "core/text/DocumentFile.h"
 #include "core/text/XmlFileLimits.h"
 
 namespace {
@@ -99,6 +100,30 @@ TiXmlNode* NodeAt(TiXmlNode* root, const std::vector<int>& steps)
     return node;
 }
 
+// A file within the limits that also stays within them once written back.
+bool LoadSettingsFile(const std::string& file, TiXmlDocument& document)
+{
+    FILE* stream = std::fopen(file.c_str(), "rb");
+    bool loaded = tessaly::LoadXmlWithinLimits(stream, document);
+    if (stream) std::fclose(stream);
+    const size_t limit = static_cast<size_t>(tessaly::kXmlSizeLimit);
+    return loaded && tessaly::XmlPrintedSize(document, limit) <= limit;
+}
+
+// A write-back after a failed load holds only what was set since: a file that has
+// content the system could not read is copied aside first, so that a hand-made
+// mistake costs the operator a repair, not the file.
+void KeepUnreadable(const std::string& file)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(file.c_str(), GetFileExInfoStandard, &data)) return;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || (data.nFileSizeLow == 0 && data.nFileSizeHigh == 0))
+        return;
+    TiXmlDocument document;
+    if (LoadSettingsFile(file, document)) return;
+    CopyFileA(file.c_str(), (file + ".unreadable").c_str(), FALSE);
+}
+
 }  // namespace
 
 ofxXmlSettings::ofxXmlSettings() : current(&document), pushLevel(0) {}
@@ -128,11 +153,7 @@ bool ofxXmlSettings::loadFile(std::string path)
     // written back) leaves nothing, so every read gives its default and a write-back holds
     // only what was set.
     std::string file = DataPath(path);
-    FILE* stream = std::fopen(file.c_str(), "rb");
-    bool loaded = tessaly::LoadXmlWithinLimits(stream, document);
-    if (stream) std::fclose(stream);
-    const size_t limit = static_cast<size_t>(tessaly::kXmlSizeLimit);
-    if (loaded && tessaly::XmlPrintedSize(document, limit) > limit) loaded = false;
+    bool loaded = LoadSettingsFile(file, document);
     if (!loaded) document.Clear();
     document.SetValue(file);
     current = &document;
@@ -142,7 +163,9 @@ bool ofxXmlSettings::loadFile(std::string path)
 
 void ofxXmlSettings::saveFile(std::string path)
 {
-    tessaly::SaveDocumentReplacing(document, DataPath(path));
+    const std::string file = DataPath(path);
+    KeepUnreadable(file);
+    tessaly::SaveDocumentReplacing(document, file);
 }
 
 void ofxXmlSettings::clear()

@@ -2,10 +2,11 @@
 // checks its properties: no crash, no hang, no write to its input, and for the files the
 // system writes back, a load -> save -> load round trip that keeps what the first load read.
 //
-//   pavora_fuzz [--inputs N] [--seed S] [--reader NAME] [--time-limit MS]
+//   pavora_fuzz [--inputs N] [--seed S] [--reader NAME] [--time-limit MS] [--from F]
 //   (scripts/fuzz.sh N ... runs it in a Wine prefix of its own)
 //
-// N inputs per reader (the corpus files first, then variants); prints, per reader, the
+// N inputs per reader (inputs F to N - 1 only, with --from: one failure of a long run is
+// made again by --from K --inputs K+1 with its seed and reader) (the corpus files first, then variants); prints, per reader, the
 // inputs tried, crashes, hangs, round-trip failures and other failures. Every failing input
 // is written to fuzz-failures\<reader>\ beside the program: copy it into the reader's corpus
 // folder as a .bin file, where it is run as it is, first, on every later run.
@@ -31,6 +32,7 @@ namespace {
 
 struct Options {
     long inputs = 200;
+    long from = 0;
     uint32_t seed = 1;
     std::string reader;
     DWORD timeLimit = 10000;
@@ -307,9 +309,9 @@ int RunParent(const Options& options)
             continue;
         }
         Tally& tally = tallies[reader.name];
-        for (long next = 0; next < options.inputs;)
+        for (long next = options.from; next < options.inputs;)
             next = RunChildren(reader, inputs, next, options.inputs, options, tally);
-        tally.tried = options.inputs;
+        tally.tried = options.inputs > options.from ? options.inputs - options.from : 0;
         std::printf("%-10s %8ld %8ld %6ld %11ld %6ld\n", reader.name, tally.tried, tally.crashes, tally.hangs,
                     tally.roundTrips, tally.others);
         std::fflush(stdout);
@@ -341,6 +343,7 @@ int main(int argc, char** argv)
         else if (name == "--seed") options.seed = static_cast<uint32_t>(std::strtoul(value.c_str(), nullptr, 10));
         else if (name == "--reader") options.reader = value;
         else if (name == "--time-limit") options.timeLimit = static_cast<DWORD>(std::atol(value.c_str()));
+        else if (name == "--from") options.from = std::atol(value.c_str());
         else {
             std::fprintf(stderr, "unknown option %s\n", name.c_str());
             return 2;

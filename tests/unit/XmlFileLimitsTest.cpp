@@ -158,3 +158,63 @@ TEST(XmlFileLimits, FilesWithinTheLimitsLoadAsTheParserLoadsThem)
         EXPECT_EQ(oursText, theirsText) << bytes;
     }
 }
+
+// What a settings file read gives must be what it gives again once written back: bytes
+// that a UTF-8 reading would run together with the markup after them are read one by
+// one (the code page's names stay as they are), and a file that cannot be read so is
+// kept aside before a write-back replaces it.
+TEST(XmlFileLimits, WhatLoadsReadsTheSameOnceWrittenBack)
+{
+    touch_tests::InstallFolder folder(L"xml-round-trip");
+    const char* const declaration = "<?xml version=\"1.0\" ?>\n";
+    const struct {
+        const char* body;
+        const char* value;  // of A:V as the first load reads it
+    } kept[] = {
+        {"<A><V>\xE0\xB0</V><W>2</W></A>", "\xE0\xB0"},   // a code-page name before an end tag
+        {"<A><V>x\xE1\"y</V><W>2</W></A>", "x\xE1\"y"},     // a lead byte before a quote
+        {"<A><V>\xC3&gt;</V><W>2</W></A>", "\xC3>"},        // before an escaped '>'
+        {"<A><V>\xF0\x13</V><W>2</W></A>", "\xF0\x13"},     // before a control byte
+        {"<A><V>\xE4\xB8\xAD</V><W>2</W></A>", "\xE4\xB8\xAD"},  // well-formed UTF-8 as before
+    };
+    for (const auto& c : kept) {
+        folder.Write(L"data\\round.xml", std::string(declaration) + c.body);
+        ofxXmlSettings settings;
+        ASSERT_TRUE(settings.loadFile("round.xml")) << c.body;
+        EXPECT_EQ(settings.getValue("A:V", std::string("-"), 0), c.value) << c.body;
+        settings.setValue("A:X", 3, 0);
+        settings.saveFile("round.xml");
+        ASSERT_TRUE(settings.loadFile("round.xml")) << c.body;
+        EXPECT_EQ(settings.getValue("A:V", std::string("-"), 0), c.value) << c.body;
+        EXPECT_EQ(settings.getValue("A:W", 0, 0), 2) << c.body;
+        EXPECT_EQ(settings.getValue("A:X", 0, 0), 3) << c.body;
+        EXPECT_FALSE(folder.Exists(L"data\\round.xml.unreadable")) << c.body;
+    }
+
+    const std::string unreadable[] = {
+        // A mismatched quote in the declaration swallows the file into it.
+        "<?xml version='1.0\" ?>\n<A><V>1</V><W>2</W></A>",
+        // A lead byte before a NUL, which the parser would step over.
+        std::string(declaration) + std::string("<A><V>camer\xE1\0x</V><W>2</W></A>", 29),
+    };
+    for (const std::string& bytes : unreadable) {
+        folder.Write(L"data\\broken.xml", bytes);
+        ofxXmlSettings settings;
+        EXPECT_FALSE(settings.loadFile("broken.xml")) << bytes;
+        EXPECT_EQ(settings.getValue("A:W", 0, 0), 0) << bytes;
+        settings.setValue("A:X", 3, 0);
+        settings.saveFile("broken.xml");
+        EXPECT_EQ(folder.Read(L"data\\broken.xml.unreadable"), bytes);
+        ASSERT_TRUE(settings.loadFile("broken.xml")) << bytes;
+        EXPECT_EQ(settings.getValue("A:X", 0, 0), 3) << bytes;
+        EXPECT_EQ(settings.getValue("A:W", 0, 0), 0) << bytes;
+    }
+
+    // Nothing to keep: a missing or empty file is simply written.
+    folder.Write(L"data\\empty.xml", "");
+    ofxXmlSettings settings;
+    settings.saveFile("empty.xml");
+    settings.saveFile("missing.xml");
+    EXPECT_FALSE(folder.Exists(L"data\\empty.xml.unreadable"));
+    EXPECT_FALSE(folder.Exists(L"data\\missing.xml.unreadable"));
+}
