@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -62,28 +63,80 @@ BOOL CTray::Create(HWND owner, const wchar_t* tip, HICON icon)
     return iconAdded_;
 }
 
+namespace {
+
+constexpr int kImageCount = static_cast<int>(sizeof(kImageIcons) / sizeof(kImageIcons[0]));
+
+// The 24 x 24 image of an icon resource as stored: a header, 32-bit colour rows and the
+// mask rows, both bottom-up. Null for any other form.
+const BITMAPINFOHEADER* IconImage(HINSTANCE module, int id)
+{
+    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+    HGLOBAL groupData = group ? LoadResource(module, group) : nullptr;
+    void* directory = groupData ? LockResource(groupData) : nullptr;
+    if (!directory) return nullptr;
+    int imageId = LookupIconIdFromDirectoryEx(static_cast<BYTE*>(directory), TRUE, kImageSize, kImageSize,
+                                              LR_DEFAULTCOLOR);
+    HRSRC image = imageId ? FindResourceW(module, MAKEINTRESOURCEW(imageId), RT_ICON) : nullptr;
+    HGLOBAL imageData = image ? LoadResource(module, image) : nullptr;
+    auto* header = imageData ? static_cast<const BITMAPINFOHEADER*>(LockResource(imageData)) : nullptr;
+    const DWORD needed = sizeof(BITMAPINFOHEADER) + kImageSize * kImageSize * 4 + 4 * kImageSize;
+    if (!header || SizeofResource(module, image) < needed || header->biSize != sizeof(BITMAPINFOHEADER) ||
+        header->biWidth != kImageSize || header->biHeight != 2 * kImageSize || header->biBitCount != 32 ||
+        header->biCompression != BI_RGB)
+        return nullptr;
+    return header;
+}
+
+}  // namespace
+
+// The nine icons go into the list as one strip, read straight from their resources: made
+// into icons one by one, they were the largest part of the bar's start-up.
 void CTray::LoadImages()
 {
-    images_.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK,
-                                   static_cast<int>(sizeof(kImageIcons) / sizeof(kImageIcons[0])), 0));
+    images_.reset(ImageList_Create(kImageSize, kImageSize, ILC_COLOR32 | ILC_MASK, kImageCount, 0));
     if (!images_) return;
+    const int width = kImageSize * kImageCount;
+    const int maskStride = ((width + 15) / 16) * 2;  // monochrome bitmap rows are WORD-aligned
+    // Images that cannot be read stay blank and transparent, so that the later icons keep
+    // the indices the id table gives them.
+    std::vector<BYTE> maskBits(static_cast<size_t>(maskStride) * kImageSize, 0xFF);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -kImageSize;  // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* pixels = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &pixels, nullptr, 0);
+    if (!colour) return;
+    auto* strip = static_cast<DWORD*>(pixels);
+    std::fill(strip, strip + width * kImageSize, 0);
+
     HINSTANCE resources = kit::ResourceInstance();
-    for (int id : kImageIcons) {
-        HICON icon = static_cast<HICON>(
-            LoadImageW(resources, MAKEINTRESOURCEW(id), IMAGE_ICON, kImageSize, kImageSize, LR_DEFAULTCOLOR));
-        int added = icon ? ImageList_AddIcon(images_.get(), icon) : -1;
-        if (icon) DestroyIcon(icon);
-        if (added < 0) {
-            // A blank image keeps the later icons at the indices the id table gives them.
-            std::vector<DWORD> colours(kImageSize * kImageSize, 0);
-            std::vector<BYTE> transparent(((kImageSize + 15) / 16) * 2 * kImageSize, 0xFF);
-            HBITMAP blank = CreateBitmap(kImageSize, kImageSize, 1, 32, colours.data());
-            HBITMAP mask = CreateBitmap(kImageSize, kImageSize, 1, 1, transparent.data());
-            ImageList_Add(images_.get(), blank, mask);
-            DeleteObject(blank);
-            DeleteObject(mask);
+    for (int index = 0; index < kImageCount; ++index) {
+        const BITMAPINFOHEADER* image = IconImage(resources, kImageIcons[index]);
+        if (!image) continue;
+        auto* colourRows = reinterpret_cast<const DWORD*>(image + 1);
+        auto* maskRows = reinterpret_cast<const BYTE*>(colourRows + kImageSize * kImageSize);
+        for (int y = 0; y < kImageSize; ++y) {
+            const int stored = kImageSize - 1 - y;
+            std::copy(colourRows + stored * kImageSize, colourRows + (stored + 1) * kImageSize,
+                      strip + y * width + index * kImageSize);
+            for (int x = 0; x < kImageSize; ++x) {
+                const bool transparent = (maskRows[stored * 4 + x / 8] & (0x80 >> (x % 8))) != 0;
+                const int column = index * kImageSize + x;
+                BYTE& bits = maskBits[static_cast<size_t>(y * maskStride + column / 8)];
+                const BYTE bit = static_cast<BYTE>(0x80 >> (column % 8));
+                bits = static_cast<BYTE>(transparent ? bits | bit : bits & ~bit);
+            }
         }
     }
+    HBITMAP mask = CreateBitmap(width, kImageSize, 1, 1, maskBits.data());
+    ImageList_Add(images_.get(), colour, mask);
+    DeleteObject(colour);
+    if (mask) DeleteObject(mask);
 }
 
 LRESULT CTray::OnNotify(WPARAM wParam, LPARAM lParam)

@@ -1,8 +1,10 @@
 // Start-up and shutdown calls of the library: InitData and CloseCCV.
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +35,55 @@ void ClearReadOnlyBelow(const std::wstring& folder)
     ShellExecuteW(nullptr, L"open", L"cmd.exe", parameters.c_str(), nullptr, SW_HIDE);
 }
 
+// Starting a process costs the shell tens of milliseconds, and the launcher's bar shows
+// only once InitData has returned; nothing waits for the command, so it is started from a
+// thread of its own. The thread holds the library until it has ended.
+HANDLE g_clearing = nullptr;
+
+struct ClearingStart {
+    std::wstring folder;
+    HMODULE held;
+};
+
+DWORD WINAPI ClearReadOnlyThread(void* parameter)
+{
+    HMODULE held = static_cast<ClearingStart*>(parameter)->held;
+    {
+        std::unique_ptr<ClearingStart> start(static_cast<ClearingStart*>(parameter));
+        HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+        ClearReadOnlyBelow(start->folder);
+        if (SUCCEEDED(com)) CoUninitialize();
+    }
+    FreeLibraryAndExitThread(held, 0);
+    return 0;
+}
+
+void StartClearingReadOnly(const std::wstring& folder)
+{
+    HMODULE held = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&ClearReadOnlyThread),
+                       &held);
+    std::unique_ptr<ClearingStart> start(new ClearingStart{folder, held});
+    HANDLE thread = held ? CreateThread(nullptr, 0, ClearReadOnlyThread, start.get(), 0, nullptr) : nullptr;
+    if (!thread) {
+        if (held) FreeLibrary(held);
+        ClearReadOnlyBelow(folder);
+        return;
+    }
+    start.release();
+    if (g_clearing) CloseHandle(g_clearing);
+    g_clearing = thread;
+}
+
+// A launcher that ends at once must still have started the command.
+void FinishClearingReadOnly()
+{
+    if (!g_clearing) return;
+    WaitForSingleObject(g_clearing, 5000);
+    CloseHandle(g_clearing);
+    g_clearing = nullptr;
+}
+
 // Security programs that block the mouse input or the camera of the pen and laser devices.
 void WarnAboutSecurityPrograms()
 {
@@ -54,7 +105,7 @@ void __stdcall InitData(void* ownerWindow)
 
     wchar_t folder[MAX_PATH + 1] = L"";
     DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
-    if (length > 0 && length < MAX_PATH) ClearReadOnlyBelow(folder);
+    if (length > 0 && length < MAX_PATH) StartClearingReadOnly(folder);
 
     if (tessaly::config::ReadInt(tessaly::config::kDotCursor) != 0) SetDotCursor(true);
     WarnAboutSecurityPrograms();
@@ -66,6 +117,7 @@ void __stdcall InitData(void* ownerWindow)
 void __stdcall CloseCCV()
 {
     kit::ModuleStateScope scope(tessaly::Library().instance);
+    FinishClearingReadOnly();
 
     wchar_t program[MAX_PATH + 1] = L"";
     DWORD length = GetModuleFileNameW(nullptr, program, MAX_PATH);

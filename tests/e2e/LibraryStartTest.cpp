@@ -85,6 +85,22 @@ TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
     RemoveTree(sibling);
 }
 
+// The command is started beside the bar's start-up; a launcher closed the moment its bar
+// shows must still have started it.
+TEST(LibraryStart, ALauncherClosedAtOnceStillClearsReadOnly)
+{
+    StagedInstall install(L"LibraryStartClosedAtOnce");
+    std::wstring file = install.Path(L"data\settings.xml");
+    WriteReadOnlyFile(file);
+    HWND bar = nullptr;
+    HANDLE launcher = StartLauncher(install, &bar);
+    ASSERT_NE(launcher, nullptr);
+    PostMessageW(bar, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitForSingleObject(launcher, 15000), WAIT_OBJECT_0);
+    CloseHandle(launcher);
+    EXPECT_TRUE(WaitFor([&] { return !IsReadOnly(file); }, 20000));
+}
+
 TEST(LibraryStart, KeepAwakeProgramRunsFromStartToAltEsc)
 {
     KillProcesses(L"Tavisto.exe");

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "framework/ResourceScope.h"
 #include "launcher/MenuEx.h"
@@ -70,6 +72,60 @@ TEST_F(TrayTest, TheOwnerGetsTheMainPopupWithEveryItemOwnerDrawnAndImagedByTheId
     ASSERT_EQ(2, GetMenuItemCount(advanced));
     ExpectOwnerDrawn(advanced, {0, ID_TRAY_SHAPED_PROJECTION, L"异形投影", 7});
     ExpectOwnerDrawn(advanced, {1, ID_TRAY_RESET, L"重置参数", 8});
+}
+
+// The list is filled from the icon resources' own bits; each image must draw exactly as
+// the system draws that icon at 24 x 24, transparent parts included.
+TEST_F(TrayTest, EachImageDrawsAsItsIconResource)
+{
+    HMENU popup = CreateTray();
+    ASSERT_NE(nullptr, popup);
+    HIMAGELIST images = ReadEntry(popup, 0).record->normalImages;
+    ASSERT_NE(nullptr, images);
+    ASSERT_EQ(9, ImageList_GetImageCount(images));
+    const int icons[] = {IDI_MENU_CALIBRATE, IDI_MENU_END_CALIBRATION, IDI_MENU_SETTINGS,
+                         IDI_MENU_ADVANCED,  IDI_MENU_QUICK_BAR,       IDI_MENU_MEDIA_SHOW,
+                         IDI_MENU_EXIT,      IDI_MENU_SHAPED_PROJECTION, IDI_MENU_RESET};
+    // Drawn over a background of a colour no icon uses, so that any pixel the mask gets
+    // wrong shows.
+    auto draw = [](auto paint) {
+        BITMAPINFO info = {};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 24, -24, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        HDC dc = CreateCompatibleDC(nullptr);
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        HGDIOBJ old = SelectObject(dc, bitmap);
+        std::fill(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 24 * 24, 0x00FF00FFu);
+        paint(dc);
+        GdiFlush();
+        std::vector<DWORD> pixels(static_cast<DWORD*>(bits), static_cast<DWORD*>(bits) + 24 * 24);
+        SelectObject(dc, old);
+        DeleteObject(bitmap);
+        DeleteDC(dc);
+        return pixels;
+    };
+    HINSTANCE module = GetModuleHandleW(nullptr);
+    for (int index = 0; index < 9; ++index) {
+        SCOPED_TRACE(index);
+        HICON icon = static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(icons[index]), IMAGE_ICON, 24, 24, 0));
+        ASSERT_NE(nullptr, icon);
+        std::vector<DWORD> expected = draw([&](HDC dc) { DrawIconEx(dc, 0, 0, icon, 24, 24, 0, nullptr, DI_NORMAL); });
+        std::vector<DWORD> actual = draw([&](HDC dc) { ImageList_Draw(images, index, dc, 0, 0, ILD_TRANSPARENT); });
+        DestroyIcon(icon);
+        int differing = 0;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            const DWORD a = expected[i], b = actual[i];
+            for (int shift = 0; shift < 24; shift += 8) {
+                const int difference = static_cast<int>((a >> shift) & 0xFF) - static_cast<int>((b >> shift) & 0xFF);
+                if (difference > 1 || difference < -1) {
+                    ++differing;
+                    break;
+                }
+            }
+        }
+        EXPECT_EQ(0, differing) << "pixels unlike the icon's";
+        EXPECT_NE(expected, std::vector<DWORD>(24 * 24, 0x00FF00FFu)) << "the icon drew nothing";
+    }
 }
 
 TEST_F(TrayTest, RelabelledItemsBecomeOwnerDrawnAgainWithTheNewTextsAndTheirImages)
