@@ -120,8 +120,12 @@ void SetSliderPosition(HWND dialog, int id, int position)
 void ApplyCaptions(HWND dialog, const Caption* captions, size_t count, const TextLookup& lookup)
 {
     for (size_t i = 0; i < count; ++i) {
+        HWND control = GetDlgItem(dialog, captions[i].control);
+        if (!control) continue;
         std::wstring text = lookup(captions[i].textId);
-        SetDlgItemTextW(dialog, captions[i].control, text.c_str());
+        // A new caption redraws the control: only where the template says something else,
+        // which in the templates' own language is nowhere.
+        if (WindowText(control) != text) SetWindowTextW(control, text.c_str());
     }
 }
 

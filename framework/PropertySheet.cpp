@@ -46,7 +46,7 @@ int CALLBACK Sheet::Callback(HWND sheet, UINT message, LPARAM lParam)
         if (extended->signature == 0xFFFF) extended->style &= ~WS_VISIBLE;
         else reinterpret_cast<DLGTEMPLATE*>(lParam)->style &= ~WS_VISIBLE;
     } else if (message == PSCB_INITIALIZED && t_creating) {
-        t_creating->Attach(sheet);
+        t_creating->sheet_ = sheet;
     }
     return 0;
 }
@@ -71,13 +71,19 @@ INT_PTR Sheet::DoModal()
     t_creating = this;
     HWND sheet = reinterpret_cast<HWND>(PropertySheetW(&header));
     t_creating = nullptr;
-    if (!sheet || reinterpret_cast<INT_PTR>(sheet) == -1) return -1;
-    if (Window() != sheet) Attach(sheet);
+    if (!sheet || reinterpret_cast<INT_PTR>(sheet) == -1) {
+        sheet_ = nullptr;
+        return -1;
+    }
+    sheet_ = sheet;
 
     bool ownerWasEnabled = owner && IsWindowEnabled(owner);
     if (ownerWasEnabled) EnableWindow(owner, FALSE);
     OnInitDialog();
     ShowWindow(sheet, SW_SHOWNORMAL);
+    // Own handlers from here on: nothing they answer comes earlier, and every message
+    // through a subclass costs property look-ups in the window system.
+    Attach(sheet);
 
     bool quit = false;
     int quitCode = 0;
@@ -105,13 +111,14 @@ INT_PTR Sheet::DoModal()
     navigation_ = nullptr;
     tab_ = nullptr;
     Detach();
+    sheet_ = nullptr;
     if (quit) PostQuitMessage(quitCode);
     return result;
 }
 
 int Sheet::ActiveIndex() const
 {
-    HWND sheet = Window();
+    HWND sheet = Handle();
     if (!sheet) return -1;
     return static_cast<int>(PropSheet_HwndToIndex(sheet, PropSheet_GetCurrentPageHwnd(sheet)));
 }
@@ -122,23 +129,25 @@ BOOL Sheet::OnInitDialog()
         LayOutList();
     } else {
         RECT window{};
-        GetWindowRect(Window(), &window);
+        GetWindowRect(Handle(), &window);
         Place(window.right - window.left, window.bottom - window.top, false);
     }
-    return InitNavigationControl();
+    BOOL result = InitNavigationControl();
+    ShowNavigation();
+    return result;
 }
 
 POINT Sheet::Placement(SIZE)
 {
     RECT window{};
-    GetWindowRect(Window(), &window);
+    GetWindowRect(Handle(), &window);
     return POINT{window.left, window.top};
 }
 
 // Size and place in one move: every move of a window costs a round trip to the system.
 void Sheet::Place(int width, int height, bool resized)
 {
-    HWND sheet = Window();
+    HWND sheet = Handle();
     RECT window{};
     GetWindowRect(sheet, &window);
     POINT at = Placement(SIZE{width, height});
@@ -150,7 +159,7 @@ void Sheet::Place(int width, int height, bool resized)
 // up by the height of the tab row, which the hidden tab control no longer shows.
 void Sheet::LayOutList()
 {
-    HWND sheet = Window();
+    HWND sheet = Handle();
     HWND tab = TabControl();
     if (!tab) return;
     RECT tabRect = ChildRect(tab, sheet);
@@ -182,11 +191,11 @@ void Sheet::LayOutList()
 }
 
 // Without a scroll bar, which the list would take away again at once when its entries
-// fit; made again with one when they do not. Shown by the same move that puts it first in
-// the tab order (a new child comes last).
+// fit; made again with one when they do not. Hidden until filled, so that filling it
+// draws nothing.
 void Sheet::CreateNavigation(bool scrolls)
 {
-    HWND sheet = Window();
+    HWND sheet = Handle();
     const RECT& at = navigationRect_;
     DWORD style = WS_CHILD | WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | (scrolls ? WS_VSCROLL : 0);
     navigation_ = CreateWindowExW(WS_EX_CLIENTEDGE | WS_EX_NOPARENTNOTIFY, L"LISTBOX", nullptr, style, at.left, at.top,
@@ -194,8 +203,15 @@ void Sheet::CreateNavigation(bool scrolls)
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(kNavigationId)),
                                   reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(sheet, GWLP_HINSTANCE)), nullptr);
     SendMessageW(navigation_, WM_SETFONT, SendMessageW(sheet, WM_GETFONT, 0, 0), FALSE);
+}
+
+// Shown by the same move that puts it first in the tab order (a new child comes last).
+void Sheet::ShowNavigation()
+{
+    if (!navigation_) return;
     SetWindowPos(navigation_, HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOREDRAW | SWP_SHOWWINDOW);
+    SendMessageW(navigation_, WM_SETREDRAW, TRUE, 0);
 }
 
 BOOL Sheet::InitNavigationControl()
@@ -211,14 +227,17 @@ BOOL Sheet::InitNavigationControl()
         CreateNavigation(true);
         FillNavigation();
     }
-    SyncNavigation();
+    // The sheet has just opened on its start page: no need to ask it which page it shows.
+    int first = static_cast<int>(startPage_) < PageCount() ? static_cast<int>(startPage_) : 0;
+    shownIndex_ = first;
+    SendMessageW(navigation_, LB_SETCURSEL, static_cast<WPARAM>(first), 0);
     return TRUE;
 }
 
 void Sheet::FillNavigation()
 {
     HWND tab = TabControl();
-    // Drawn once when filled rather than once per entry.
+    // Drawn once when shown rather than once per entry (ShowNavigation turns drawing on).
     SendMessageW(navigation_, WM_SETREDRAW, FALSE, 0);
     SendMessageW(navigation_, LB_RESETCONTENT, 0, 0);
     shownIndex_ = -1;
@@ -232,13 +251,11 @@ void Sheet::FillNavigation()
         TabCtrl_GetItem(tab, i, &item);
         SendMessageW(navigation_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     }
-    SendMessageW(navigation_, WM_SETREDRAW, TRUE, 0);
-    InvalidateRect(navigation_, nullptr, TRUE);
 }
 
 HWND Sheet::TabControl()
 {
-    if (!tab_ && Window()) tab_ = PropSheet_GetTabControl(Window());
+    if (!tab_ && Handle()) tab_ = PropSheet_GetTabControl(Handle());
     return tab_;
 }
 
@@ -261,7 +278,7 @@ LRESULT Sheet::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         if (id == kNavigationId && navigation_) {
             if (code == LBN_SELCHANGE) {
                 LRESULT selected = SendMessageW(navigation_, LB_GETCURSEL, 0, 0);
-                if (selected != LB_ERR) PropSheet_SetCurSel(Window(), nullptr, static_cast<int>(selected));
+                if (selected != LB_ERR) PropSheet_SetCurSel(Handle(), nullptr, static_cast<int>(selected));
                 shownIndex_ = -1;  // a refused change puts the list back
                 SyncNavigation();
             }

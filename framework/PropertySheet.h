@@ -33,7 +33,7 @@ public:
     // stands on the default owner (ResourceScope.h).
     INT_PTR DoModal();
 
-    HWND Handle() const { return Window(); }
+    HWND Handle() const { return sheet_; }
     HWND Navigation() const { return navigation_; }
     int ActiveIndex() const;
     int PageCount() const { return static_cast<int>(pages_.size()); }
@@ -51,9 +51,10 @@ protected:
     virtual POINT Placement(SIZE size);
     // Every message of the modal loop before the sheet sees it; true swallows it.
     virtual bool PreTranslateMessage(MSG* msg) { return false; }
-    // WM_COMMAND to the sheet window; true when handled.
+    // WM_COMMAND to the sheet window, from its showing on; true when handled.
     virtual bool OnCommand(WORD id, WORD code, HWND control) { return false; }
-    // Other messages to the sheet window; set `handled` to answer `result`.
+    // Other messages to the sheet window, from its showing on; set `handled` to answer
+    // `result`.
     virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) { return 0; }
 
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -64,10 +65,12 @@ private:
     void Place(int width, int height, bool resized);
     void CreateNavigation(bool scrolls);
     void FillNavigation();
+    void ShowNavigation();
     void SyncNavigation();
 
     std::wstring caption_;
     HWND parent_;
+    HWND sheet_ = nullptr;
     UINT startPage_;
     DWORD headerFlags_ = 0;
     Look look_ = Look::Tabs;

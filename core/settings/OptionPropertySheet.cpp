@@ -25,8 +25,10 @@ COptionPropertySheet::COptionPropertySheet() : Sheet(LanguageText(L"26"), nullpt
 
 BOOL COptionPropertySheet::OnInitDialog()
 {
+    // Looked up once: it is enabled again before every message.
+    restoreButton_ = GetDlgItem(Handle(), kRestoreDefaultsButton);
     BOOL result = Sheet::OnInitDialog();
-    SetDlgItemTextW(Handle(), kRestoreDefaultsButton, LanguageText(L"18").c_str());
+    if (restoreButton_) SetWindowTextW(restoreButton_, LanguageText(L"18").c_str());
     EnableRestoreDefaults();
     return result;
 }
@@ -80,7 +82,8 @@ POINT COptionPropertySheet::Placement(SIZE size)
 void COptionPropertySheet::EnableRestoreDefaults()
 {
     // comctl32 disables it on pages without help of their own.
-    if (HWND button = GetDlgItem(Handle(), kRestoreDefaultsButton)) EnableWindow(button, TRUE);
+    if (!restoreButton_) restoreButton_ = GetDlgItem(Handle(), kRestoreDefaultsButton);
+    if (restoreButton_) EnableWindow(restoreButton_, TRUE);
 }
 
 bool COptionPropertySheet::PreTranslateMessage(MSG* msg)

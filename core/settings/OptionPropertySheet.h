@@ -38,6 +38,8 @@ protected:
 private:
     void EnableRestoreDefaults();
 
+    HWND restoreButton_ = nullptr;
+
     CGeneralSetPage general_;
     CVedioSetPage video_;
     CScencePage scene_;

@@ -35,10 +35,11 @@ void CVedioSetPage::Reset()
 
 BOOL CVedioSetPage::OnInitDialog()
 {
-    source_.ReadFrameSize();
+    frameSizeFile_ = tessaly::TrackerConfigPath();
     EnableByDeviceType();
-    GetClientRect(Item(IDC_VIDEO_SOURCE), &source_.videoRect);
-    MapWindowPoints(Item(IDC_VIDEO_SOURCE), Handle(), reinterpret_cast<POINT*>(&source_.videoRect), 2);
+    HWND area = Item(IDC_VIDEO_SOURCE);
+    GetClientRect(area, &source_.videoRect);
+    MapWindowPoints(area, Handle(), reinterpret_cast<POINT*>(&source_.videoRect), 2);
     kit::ApplyCaptions(Handle(), kCaptions, option::LanguageText);
     return TRUE;
 }
@@ -119,7 +120,14 @@ bool CVedioSetPage::OnApply()
 
 INT_PTR CVedioSetPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled)
 {
-    if (message == WM_LBUTTONDOWN && (deviceType == tessaly::Light || resetMode_ == 1))
+    if (message == WM_LBUTTONDOWN && (deviceType == tessaly::Light || resetMode_ == 1)) {
+        // Read at the first click rather than when the page opens, which is on the way to
+        // the sheet's first showing; only the mapping needs it.
+        if (!frameSizeFile_.empty()) {
+            source_.ReadFrameSize(frameSizeFile_);
+            frameSizeFile_.clear();
+        }
         source_.Map(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+    }
     return PropertyPage::OnMessage(message, wParam, lParam, handled);
 }

@@ -32,5 +32,7 @@ private:
     void OnConfirm();
 
     VideoSourceClick source_;
+    // The device's tracker file when the page opened; read at the first click.
+    std::string frameSizeFile_;
     int resetMode_ = 0;
 };

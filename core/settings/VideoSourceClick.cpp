@@ -6,8 +6,13 @@
 
 void VideoSourceClick::ReadFrameSize()
 {
+    ReadFrameSize(tessaly::TrackerConfigPath());
+}
+
+void VideoSourceClick::ReadFrameSize(const std::string& trackerFile)
+{
     ofxXmlSettings file;
-    file.loadFile(tessaly::TrackerConfigPath());
+    file.loadFile(trackerFile);
     int width = file.getValue("CONFIG:CAMERA_0:WIDTH", kDefaultFrameWidth);
     int height = file.getValue("CONFIG:CAMERA_0:HEIGHT", kDefaultFrameHeight);
     // A size that cannot be a camera's would make every click land nowhere.

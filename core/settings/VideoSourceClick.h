@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 // A window area that shows the camera picture, and the last point clicked in it, in
 // camera pixels.
 struct VideoSourceClick {
@@ -16,6 +18,8 @@ struct VideoSourceClick {
     void Forget() { clickPoint = {-1, -1}; }
     // Takes the capture size of the current device's camera from its tracker file.
     void ReadFrameSize();
+    // The same from a given tracker file.
+    void ReadFrameSize(const std::string& trackerFile);
     // A press outside the area changes nothing.
     bool Map(int x, int y);
 };

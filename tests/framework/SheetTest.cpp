@@ -213,6 +213,31 @@ TEST(Sheet, GoesWhereItsPlacementSaysWithItsFinalSize)
     EXPECT_EQ(placed.bottom - placed.top, sheet.asked.cy);
 }
 
+// Opened on a later page, the list shows that page's entry, stands first in the tab order
+// and draws its changes.
+TEST(Sheet, AListOpenedOnALaterPageSelectsItsEntryAndDraws)
+{
+    ScriptedSheet sheet;
+    sheet.SetLook(kit::Sheet::Look::List, 100);
+    sheet.SetActivePage(2);
+    sheet.steps = {[](ScriptedSheet& s) {
+        HWND list = s.Navigation();
+        ASSERT_NE(list, nullptr);
+        EXPECT_EQ(s.logC.created, 1);
+        EXPECT_EQ(s.logA.created, 0);
+        EXPECT_EQ(SendMessageW(list, LB_GETCURSEL, 0, 0), 2);
+        EXPECT_TRUE(IsWindowVisible(list));
+        EXPECT_EQ(GetWindow(s.Handle(), GW_CHILD), list) << "first in the tab order";
+        ValidateRect(list, nullptr);
+        SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(L"Delta"));
+        RECT changed{};
+        GetUpdateRect(list, &changed, FALSE);
+        EXPECT_FALSE(IsRectEmpty(&changed)) << "drawing was left off";
+        PropSheet_PressButton(s.Handle(), PSBTN_CANCEL);
+    }};
+    sheet.DoModal();
+}
+
 // The list scrolls only when its entries do not fit.
 TEST(Sheet, TheListHasAScrollBarOnlyWhenItsEntriesDoNotFit)
 {

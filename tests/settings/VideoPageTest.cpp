@@ -205,6 +205,28 @@ TEST_F(VideoSource, PenPageCountsClicksOnlyWhileResetting)
     sheet.DoModal();
 }
 
+// The general page changes the device at once; the video page keeps mapping clicks with
+// the camera of the device it opened with.
+TEST_F(VideoSource, ClicksUseTheCameraOfTheDeviceThePageOpenedWith)
+{
+    touch_tests::DeviceTypeScope device(0);
+    folder_.Write(L"data\\ConfigLight.xml", kTracker640);
+    folder_.Write(L"data\\ConfigSign.xml", "<CONFIG><CAMERA_0><WIDTH>1280</WIDTH><HEIGHT>960</HEIGHT></CAMERA_0></CONFIG>");
+    DrivenOptionSheet sheet;
+    sheet.steps = {[](DrivenOptionSheet& s) {
+        HWND page = s.VideoPage().Handle();
+        ASSERT_NE(page, nullptr);
+        RECT inner = s.VideoPage().Source().videoRect;
+        int width = inner.right - inner.left;
+        deviceType = 1;
+        Press(page, IDC_VIDEO_RESET_MASK);
+        Click(page, inner.left + width / 2, inner.top);
+        EXPECT_EQ(s.VideoPage().Source().clickPoint.x, static_cast<int>((width / 2) * 640 / static_cast<double>(width)));
+        s.Press(PSBTN_CANCEL);
+    }};
+    sheet.DoModal();
+}
+
 TEST_F(VideoSource, CalibrationDialogTakesTheCameraWidth)
 {
     touch_tests::DeviceTypeScope device(0);
