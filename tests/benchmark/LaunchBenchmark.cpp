@@ -17,7 +17,7 @@ using namespace e2e;
 
 namespace {
 
-constexpr int kRounds = 15;  // the first of each is a warm-up and not counted
+constexpr int kRounds = 25;  // the first of each is a warm-up and not counted
 constexpr double kTimeoutMs = 30000;
 
 double NowMs()

@@ -1,7 +1,9 @@
 // The reference for how fast a bare dialog program shows its window on this machine: a
 // template like the launcher's bar, run with DialogBoxParamW and nothing else.
-//   MiniDialog.exe [TITLE [SHEET-TITLE]]
-// With a sheet title, its Settings button opens a bare five-page property sheet.
+//   MiniDialog.exe [TITLE [SHEET-TITLE [PAGES-MODULE]]]
+// With a sheet title, its Settings button opens a bare five-page property sheet: empty
+// pages, or with a module named, the settings sheet's own page templates from it, each
+// with nothing behind it (what comctl32 alone costs for the same controls).
 // Built a second time linked to Tessaly.dll (MiniDialogWithLibrary.exe): the same window
 // after the library's load and start-up, which tells the start-up benchmark how much of
 // the launcher's time is the library's.
@@ -12,6 +14,11 @@
 
 #include <initializer_list>
 
+#include "core/resources/EffectPageIds.h"
+#include "core/resources/GeneralPageIds.h"
+#include "core/resources/ScenePageIds.h"
+#include "core/resources/ScreenManagePageIds.h"
+#include "core/resources/VideoPageIds.h"
 #include "tools/minidialog/resource.h"
 #ifdef PAVORA_WITH_LIBRARY
 #include "core/frame/TessalyApi.h"
@@ -20,6 +27,7 @@
 namespace {
 
 const wchar_t* g_sheetTitle = nullptr;
+HMODULE g_pages = nullptr;  // the module of the pages' templates, when not this program's
 
 INT_PTR CALLBACK EmptyPage(HWND, UINT message, WPARAM, LPARAM)
 {
@@ -28,11 +36,14 @@ INT_PTR CALLBACK EmptyPage(HWND, UINT message, WPARAM, LPARAM)
 
 void RunSheet(HWND owner)
 {
+    // In the settings sheet's order: video, general, effect, screen management, scene.
+    const int sheetPages[5] = {IDD_VIDEO_PAGE, IDD_GENERAL_PAGE, IDD_EFFECT_PAGE, IDD_SCREEN_MANAGE_PAGE,
+                               IDD_SCENE_PAGE};
     PROPSHEETPAGEW pages[5] = {};
     for (int i = 0; i < 5; ++i) {
         pages[i].dwSize = sizeof(pages[i]);
-        pages[i].hInstance = GetModuleHandleW(nullptr);
-        pages[i].pszTemplate = MAKEINTRESOURCEW(IDD_MINI_PAGE_FIRST + i);
+        pages[i].hInstance = g_pages ? g_pages : GetModuleHandleW(nullptr);
+        pages[i].pszTemplate = MAKEINTRESOURCEW(g_pages ? sheetPages[i] : IDD_MINI_PAGE_FIRST + i);
         pages[i].pfnDlgProc = EmptyPage;
     }
     PROPSHEETHEADERW header = {};
@@ -79,6 +90,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     const wchar_t* title = argc > 1 ? argv[1] : L"MiniDialog";
     if (argc > 2) g_sheetTitle = argv[2];
+    if (argc > 3) g_pages = LoadLibraryExW(argv[3], nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
 #ifdef PAVORA_WITH_LIBRARY
     // Never true; binds the program to the library at load time.
     if (argc < 0) IsWindows7TouchMode();
