@@ -77,8 +77,8 @@ int main()
         PROCESS_INFORMATION process = {};
         HWND bar = nullptr;
         std::vector<double> times;
-    } bares[2] = {{title + L"-mini", sheetTitle + L"-mini", L""},
-                  {title + L"-pages", sheetTitle + L"-pages", install.Path(L"Tessaly.dll")}};
+    } bares[2] = {{title + L"-mini", sheetTitle + L"-mini", L"", {}, nullptr, {}},
+                  {title + L"-pages", sheetTitle + L"-pages", install.Path(L"Tessaly.dll"), {}, nullptr, {}}};
     bool started = launcher.Bar() != nullptr;
     for (Bare& bare : bares) {
         std::wstring command = L"\"" + install.Path(L"MiniDialog.exe") + L"\" \"" + bare.title + L"\" \"" + bare.sheet + L"\"";

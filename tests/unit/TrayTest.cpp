@@ -90,7 +90,11 @@ TEST_F(TrayTest, EachImageDrawsAsItsIconResource)
     // wrong shows.
     auto draw = [](auto paint) {
         BITMAPINFO info = {};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), 24, -24, 1, 32, BI_RGB};
+        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+        info.bmiHeader.biWidth = 24;
+        info.bmiHeader.biHeight = -24;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
         void* bits = nullptr;
         HDC dc = CreateCompatibleDC(nullptr);
         HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
