@@ -31,16 +31,25 @@ std::vector<std::wstring> Tokens(const std::wstring& text, wchar_t separator)
 
 bool CInfFileHelper::Open(const std::wstring& path)
 {
-    return file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText);
+    Close();
+    if (!file.Open(path, CStdioFileEx::modeRead | CStdioFileEx::shareDenyNone | CStdioFileEx::typeText)) return false;
+    std::wstring line;
+    while (file.ReadString(line)) lines_.push_back(line);
+    return true;
+}
+
+void CInfFileHelper::Close()
+{
+    file.Close();
+    lines_.clear();
+    next_ = 0;
 }
 
 bool CInfFileHelper::FindSection(const std::wstring& header)
 {
     if (!file.IsOpen()) return false;
-    file.SeekToBegin();
-    std::wstring line;
-    while (file.ReadString(line)) {
-        if (line.find(header) != std::wstring::npos) return true;
+    for (next_ = 0; next_ < lines_.size();) {
+        if (lines_[next_++].find(header) != std::wstring::npos) return true;
     }
     return false;
 }
@@ -48,9 +57,8 @@ bool CInfFileHelper::FindSection(const std::wstring& header)
 std::vector<std::wstring> CInfFileHelper::SectionLines()
 {
     std::vector<std::wstring> lines;
-    std::wstring line;
-    while (file.ReadString(line)) {
-        std::wstring trimmed = Trim(line);
+    for (; next_ < lines_.size(); ++next_) {
+        std::wstring trimmed = Trim(lines_[next_]);
         if (trimmed.empty() || trimmed[0] == L';') continue;
         if (trimmed.find(L'[') != std::wstring::npos) break;
         lines.push_back(trimmed);
@@ -78,9 +86,10 @@ bool CInfFileHelper::GetModelIds(const std::wstring& manufacturerEntry, std::vec
     for (const std::wstring& line : SectionLines()) {
         size_t comma = line.find(L',');
         if (comma == std::wstring::npos) continue;
-        // Further comma-separated IDs of a model line are compatible IDs, and a ";" starts a comment.
+        // Further comma-separated IDs of a model line are compatible IDs, and a ";" starts a
+        // comment. The ID goes on as a C string: text from a NUL on would never reach the system.
         std::wstring id = line.substr(comma + 1);
-        id = Trim(id.substr(0, id.find_first_of(L",;")));
+        id = Trim(id.substr(0, id.find_first_of(std::wstring(L",;\0", 3))));
         if (!id.empty()) list.push_back(id);
     }
     return true;

@@ -15,9 +15,11 @@ public:
     CInfFileHelper(const CInfFileHelper&) = delete;
     CInfFileHelper& operator=(const CInfFileHelper&) = delete;
 
-    // For reading, shared with every other reader and writer.
+    // For reading, shared with every other reader and writer. The lines are read once here:
+    // every entry's models section is searched from the start, and decoding the file again
+    // for each made a damaged INF with a thousand entries read a gigabyte.
     bool Open(const std::wstring& path);
-    void Close() { file.Close(); }
+    void Close();
 
     // From the start, past the first line that contains `header`; false at the end of the file.
     bool FindSection(const std::wstring& header);
@@ -34,6 +36,8 @@ private:
     std::vector<std::wstring> SectionLines();
 
     CStdioFileEx file;
+    std::vector<std::wstring> lines_;
+    size_t next_ = 0;  // the line after the last section header found
 };
 
 }  // namespace DRIVER

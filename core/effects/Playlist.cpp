@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <cfloat>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -47,7 +48,7 @@ bool ReadEntry(const TiXmlElement& element, EffectEntry& entry)
         if (name == "file") {
             path = tstring(const_cast<char*>(first->Value())).GetBase();
         } else if (name == "time") {
-            minutes = static_cast<float>(std::atof(first->Value()));
+            minutes = MinutesOf(std::atof(first->Value()));
         }
     }
     // Cutting an over-long path would name some other file: leave the entry out.
@@ -59,6 +60,13 @@ bool ReadEntry(const TiXmlElement& element, EffectEntry& entry)
 }
 
 }  // namespace
+
+float MinutesOf(double number)
+{
+    if (number > FLT_MAX) return FLT_MAX;
+    if (number < -FLT_MAX) return -FLT_MAX;
+    return static_cast<float>(number);
+}
 
 EffectList& LibraryPlaylist()
 {

@@ -12,6 +12,11 @@ extern const wchar_t kPlaylistFile[];
 // address, so loading replaces its content and never the list itself.
 EffectList& LibraryPlaylist();
 
+// A play time read as a number, as an entry keeps it. A number beyond the float range is
+// held at the range's end: narrowing it would be undefined, and an infinite time would not
+// survive the effect page's save.
+float MinutesOf(double number);
+
 // Replaces `entries` with the effects listed in `file`. A file that is missing, cannot
 // be parsed or has no root element leaves the list empty; entries whose program does
 // not exist, or whose path does not fit an entry, are left out. False when the file

@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include "core/effects/Playlist.h"
 #include "core/text/DocumentFile.h"
 #include "core/text/tstring.h"
 
@@ -74,7 +75,7 @@ EffectList PlaylistOf(const std::vector<PlaylistRow>& rows)
         // Rows hold only paths that fit: the page refuses longer ones when adding.
         size_t length = row.path.size() < std::size(entry.path) - 1 ? row.path.size() : std::size(entry.path) - 1;
         std::wmemcpy(entry.path, row.path.c_str(), length);
-        entry.time = static_cast<float>(_wtof(row.timeText.substr(0, 49).c_str()));
+        entry.time = MinutesOf(_wtof(row.timeText.substr(0, 49).c_str()));
         entries.push_back(entry);
     }
     return entries;

@@ -66,13 +66,22 @@ int ReadTrackerValue(const TrackerKey& key)
     return ReadTrackerKey(file, key);
 }
 
-void WriteTrackerSettings(std::initializer_list<TrackerSetting> settings)
+bool WriteTrackerSettings(std::initializer_list<TrackerSetting> settings)
 {
     ofxXmlSettings file;
     file.loadFile(TrackerConfigPath());
     for (const TrackerSetting& setting : settings) file.setValue(setting.key.path, setting.value, 0);
     // Looked up again: the path follows the device type of this moment.
-    file.saveFile(TrackerConfigPath());
+    const std::string path = TrackerConfigPath();
+    file.saveFile(path);
+    // The document's save does not say whether it wrote the file: what the file now holds does.
+    ofxXmlSettings written;
+    if (!written.loadFile(path)) return false;
+    for (const TrackerSetting& setting : settings) {
+        if (!written.tagExists(setting.key.path, 0) || written.getValue(setting.key.path, 0, 0) != setting.value)
+            return false;
+    }
+    return true;
 }
 
 OutputMode ReadOutputMode(ofxXmlSettings& file)

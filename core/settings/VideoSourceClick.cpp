@@ -30,8 +30,11 @@ bool VideoSourceClick::Map(int x, int y)
     if (!PtInRect(&videoRect, point)) return false;
     double areaWidth = videoRect.right - videoRect.left;
     double areaHeight = videoRect.bottom - videoRect.top;
-    clickPoint.x = static_cast<LONG>(static_cast<double>((x - videoRect.left) * frameWidth) / areaWidth);
-    clickPoint.y = static_cast<LONG>(static_cast<double>((y - videoRect.top) * frameHeight) / areaHeight);
+    // In 64 bits: a frame size read from a damaged file would make an int product overflow.
+    LONGLONG across = static_cast<LONGLONG>(x - videoRect.left) * frameWidth;
+    LONGLONG down = static_cast<LONGLONG>(y - videoRect.top) * frameHeight;
+    clickPoint.x = static_cast<LONG>(static_cast<double>(across) / areaWidth);
+    clickPoint.y = static_cast<LONG>(static_cast<double>(down) / areaHeight);
     return true;
 }
 

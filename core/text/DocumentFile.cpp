@@ -2,19 +2,39 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include <tinyxml.h>
 
 namespace tessaly {
+namespace {
+
+bool WriteDocument(const TiXmlDocument& document, std::FILE* file)
+{
+    return document.SaveFile(file);
+}
+
+DocumentWriter writer = WriteDocument;
+
+}  // namespace
+
+DocumentWriter SetDocumentWriter(DocumentWriter replacement)
+{
+    DocumentWriter previous = writer;
+    writer = replacement ? replacement : WriteDocument;
+    return previous;
+}
 
 bool SaveDocumentReplacing(const TiXmlDocument& document, const std::wstring& path)
 {
     if (path.empty()) return false;
+    // A read-only file stays as it is: Wine's replacing move would overwrite it and drop the
+    // mark, where Windows refuses.
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     const std::wstring temporary = path + L".saving";
-    FILE* file = _wfopen(temporary.c_str(), L"wb");
+    std::FILE* file = _wfopen(temporary.c_str(), L"wb");
     if (!file) return false;
-    bool written = document.SaveFile(file);
+    bool written = writer(document, file);
     written = std::fflush(file) == 0 && written;
     written = std::fclose(file) == 0 && written;
     if (written && MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))

@@ -12,7 +12,8 @@
 // folder as a .bin file, where it is run as it is, first, on every later run.
 //
 // Each reader runs in a child process of this program, so that a crash or a hang ends
-// only the child; the parent starts a new one after the input that failed.
+// only the child; the parent starts a new one after the input that failed. A crashed child
+// ends with the exception's code (tests/support/CrashExit.cpp).
 #include <windows.h>
 
 #include <algorithm>
@@ -83,6 +84,11 @@ std::string Utf16Le(const std::string& utf8)
     return bytes;
 }
 
+bool EndsWith(const std::wstring& text, const std::wstring& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
 // The inputs of one reader, each made again from its number alone: the kept failures
 // and the seeds as they are, then variants of the seeds.
 class Inputs {
@@ -93,7 +99,8 @@ public:
         for (const std::wstring& file : FilesOf(folder, L"*.bin")) fixed_.push_back(testing_support::ReadBytes(file));
         for (const std::wstring& file : FilesOf(folder, L"*.seed")) {
             std::string bytes = testing_support::ReadBytes(file);
-            seeds_.push_back(reader.wideSeeds ? Utf16Le(bytes) : bytes);
+            bool wide = reader.wideSeeds || EndsWith(file, L".utf16.seed");
+            seeds_.push_back(wide ? Utf16Le(bytes) : bytes);
         }
         fixed_.insert(fixed_.end(), seeds_.begin(), seeds_.end());
     }
@@ -142,16 +149,8 @@ private:
     HANDLE file_;
 };
 
-// Wine's automatic debugger would end a crashed child with exit code 0.
-LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* info)
-{
-    TerminateProcess(GetCurrentProcess(), info->ExceptionRecord->ExceptionCode);
-    return EXCEPTION_EXECUTE_HANDLER;
-}
-
 int RunChild(const Reader& reader, long first, long count, uint32_t seed, const std::wstring& logPath)
 {
-    SetUnhandledExceptionFilter(EndOnCrash);
     std::freopen("NUL", "w", stdout);  // the readers' own chatter ("pushTag - tag not found")
     kit::SetMessageBoxHook([](const kit::MessageBoxCall& call) { return kit::FirstButtonOf(call.type); });
     wchar_t temp[MAX_PATH + 1] = L"";

@@ -2,14 +2,19 @@
 
 #include <windows.h>
 
+#include <cmath>
+#include <cwchar>
 #include <sstream>
 
 #include "core/effects/Playlist.h"
+#include "core/effects/PlaylistEditing.h"
 #include "core/frame/CameraList.h"
 #include "core/frame/TrackerFiles.h"
+#include "core/settings/VideoSourceClick.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
 #include "core/text/ofxXmlSettings.h"
+#include "tests/fuzz/InfReader.h"
 #include "tests/support/TestFiles.h"
 
 namespace fuzz {
@@ -45,11 +50,57 @@ std::string ConfigFile(const std::string& bytes)
     return Unchanged(kPath, bytes);
 }
 
+// Effect programs that the playlist seeds name, so that their entries survive the load.
+void MakeEffectPrograms()
+{
+    static bool made = false;
+    if (made) return;
+    made = true;
+    for (const wchar_t* folder : {L"effects", L"effects\\Aurora", L"effects\\极光"})
+        CreateDirectoryW(folder, nullptr);
+    for (const wchar_t* program : {L"effects\\Aurora\\Aurora.cmd", L"effects\\Aurora\\effect.exe",
+                                   L"effects\\极光\\极光效果.cmd"})
+        testing_support::WriteBytes(program, "@echo off\r\n");
+}
+
+std::string Describe(const EffectList& list)
+{
+    std::ostringstream text;
+    for (const EffectEntry& entry : list) {
+        for (const wchar_t* ch = entry.path; *ch; ++ch) {
+            if (*ch < 0x80) text << static_cast<char>(*ch);
+            else text << "\\u" << std::hex << static_cast<unsigned>(*ch) << std::dec;
+        }
+        text << '|' << entry.time << ';';
+    }
+    return text.str();
+}
+
+// The time as the page keeps it: to the tenth it shows, a time that is no finite number as itself.
+bool SameTime(float first, float second)
+{
+    if (std::isnan(first)) return std::isnan(second);
+    if (std::isinf(first)) return first == second;
+    return std::isfinite(second) && std::fabs(static_cast<double>(second) - first) <= 0.05 + std::fabs(first) * 1e-6;
+}
+
+// The effect page's own road: the rows that it fills from the library's playlist are saved
+// when it goes, and the next load must read the same paths and times.
 std::string Playlist(const std::string& bytes)
 {
-    EffectList list;
-    tessaly::LoadPlaylist(tessaly::kPlaylistFile, list);
-    return Unchanged(tessaly::kPlaylistFile, bytes);
+    MakeEffectPrograms();
+    EffectList first, second;
+    tessaly::LoadPlaylist(tessaly::kPlaylistFile, first);
+    std::string unchanged = Unchanged(tessaly::kPlaylistFile, bytes);
+    if (!unchanged.empty()) return unchanged;
+    std::vector<tessaly::PlaylistRow> rows;
+    for (const EffectEntry& entry : first) rows.push_back({entry.path, tessaly::TimeText(entry.time)});
+    if (!tessaly::SavePlaylist(rows, tessaly::kPlaylistFile)) return "the playlist could not be saved";
+    tessaly::LoadPlaylist(tessaly::kPlaylistFile, second);
+    bool same = first.size() == second.size();
+    for (size_t i = 0; same && i < first.size(); ++i)
+        same = std::wcscmp(first[i].path, second[i].path) == 0 && SameTime(first[i].time, second[i].time);
+    return same ? std::string() : "round trip: " + Describe(first) + " became " + Describe(second);
 }
 
 const tessaly::TrackerKey* const kTrackerKeys[] = {
@@ -63,7 +114,30 @@ std::string TrackerValues()
     file.loadFile(tessaly::TrackerConfigPath());
     std::ostringstream values;
     for (const tessaly::TrackerKey* key : kTrackerKeys) values << tessaly::ReadTrackerKey(file, *key) << ' ';
+    values << "output " << static_cast<int>(tessaly::ReadOutputMode(file)) << ' ';
     return values.str();
+}
+
+// The video page's own reading of the tracker file: the camera's frame size, into which a
+// click in the picture is mapped.
+std::string VideoFrame()
+{
+    VideoSourceClick click;
+    click.ReadFrameSize();
+    click.videoRect = {10, 20, 330, 260};
+    std::string frame = std::to_string(click.frameWidth) + " x " + std::to_string(click.frameHeight);
+    if (click.frameWidth <= 0 || click.frameHeight <= 0) return "frame of " + frame;
+    // A click lands at the same share of the frame as of the picture, to within a pixel.
+    for (POINT point : {POINT{10, 20}, POINT{329, 259}, POINT{170, 140}}) {
+        if (!click.Map(point.x, point.y)) return "a click in the picture was not taken";
+        double x = (point.x - 10) / 320.0 * click.frameWidth, y = (point.y - 20) / 240.0 * click.frameHeight;
+        if (click.clickPoint.x < 0 || click.clickPoint.x >= click.frameWidth || click.clickPoint.y < 0 ||
+            click.clickPoint.y >= click.frameHeight || std::fabs(click.clickPoint.x - x) > 1 ||
+            std::fabs(click.clickPoint.y - y) > 1)
+            return "a click in the picture went to " + std::to_string(click.clickPoint.x) + ", " +
+                   std::to_string(click.clickPoint.y) + " of a frame of " + frame;
+    }
+    return std::string();
 }
 
 // Reading leaves the file alone; the system's own write-back (load, set, save) keeps
@@ -72,13 +146,17 @@ std::string TrackerFile(const std::string& bytes)
 {
     const std::wstring path = L"data\\ConfigLight.xml";
     std::string first = TrackerValues();
+    std::string video = VideoFrame();
+    if (!video.empty()) return video;
     std::string unchanged = Unchanged(path.c_str(), bytes);
     if (!unchanged.empty()) return unchanged;
     ofxXmlSettings probe;
     if (!probe.loadFile(tessaly::TrackerConfigPath())) return std::string();
-    tessaly::WriteTrackerSettings({{tessaly::kThreshold, tessaly::ReadTrackerKey(probe, tessaly::kThreshold)}});
+    bool saved =
+        tessaly::WriteTrackerSettings({{tessaly::kThreshold, tessaly::ReadTrackerKey(probe, tessaly::kThreshold)}});
     std::string second = TrackerValues();
-    return first == second ? std::string() : "round trip: " + first + "became " + second;
+    if (first != second) return "round trip: " + first + "became " + second;
+    return saved ? std::string() : "round trip: the write-back reported a failure";
 }
 
 std::string Describe(const std::vector<tessaly::CameraEntry>& cameras)
@@ -113,6 +191,7 @@ const std::vector<Reader>& Readers()
         {"playlist", L"data\\EffectPath.xml", false, Playlist},
         {"tracker", L"data\\ConfigLight.xml", false, TrackerFile},
         {"cameras", L"data\\multiplexer_settings.xml", false, CameraFile},
+        {"inf", kInfFile, false, CheckInfFile},
     };
     return readers;
 }

@@ -11,6 +11,7 @@ struct Reader {
     const char* name;        // also the seed folder's name
     const wchar_t* file;     // where the input is put
     bool wideSeeds;          // seeds are kept as UTF-8 text and fed as UTF-16 LE with a mark
+                             // (for every reader, a seed named *.utf16.seed is fed so too)
     // Runs the reader on the file just written. Returns "" when every property held,
     // else what failed; a failure of a round trip starts with "round trip".
     std::string (*check)(const std::string& bytes);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,18 @@ TEST(VideoSourceClick, MapsIntoCameraPixelsTruncatingTowardZero)
         EXPECT_EQ(source.clickPoint.x, 633);
         EXPECT_EQ(source.clickPoint.y, 473);
     }
+}
+
+// A damaged tracker file can give any int as the frame size: the product must not overflow.
+TEST(VideoSourceClick, MapsInsideEvenTheLargestFrame)
+{
+    VideoSourceClick source;
+    source.videoRect = {10, 20, 110, 95};
+    source.frameWidth = INT_MAX;
+    source.frameHeight = INT_MAX - 1;
+    ASSERT_TRUE(source.Map(109, 94));
+    EXPECT_EQ(source.clickPoint.x, 2126008810);  // 99 * (2^31 - 1) / 100, truncated
+    EXPECT_EQ(source.clickPoint.y, 2118850530);  // 74 * (2^31 - 2) / 75
 }
 
 TEST_F(VideoSource, FrameSizeComesFromTheTrackerFileOrDefaults)

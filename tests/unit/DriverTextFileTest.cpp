@@ -18,6 +18,7 @@ using DRIVER::CStdioFileEx;
 using driver_tests::Encode;
 using driver_tests::Encoding;
 using testing_support::TempFolder;
+using namespace std::string_literals;
 
 namespace {
 
@@ -212,6 +213,14 @@ const InfCase kInfCases[] = {
     {"SectionHeaderAtTheEnd", L"[Version]\nSignature=x\n[Manufacturer]", true, {}, {}, {}},
     {"ModelsSectionAtTheEndIsEmpty", L"[Manufacturer]\nM=Last,NTx86\n[Last.NTx86]", true, {L"Last,NTx86"}, {true},
      {{}}},
+    // A damaged file: an ID ends at a NUL, as it does for the system, and one empty before it is no ID.
+    {"NulsInModelLines",
+     L"[Manufacturer]\nM=Maker,NTx86\n[Maker.NTx86]\nA=I,USB\\VID_1&PID_2\0\0junk\nB=I,\0USB\\HIDDEN\n"
+     L"C=I, HID\\X \0\nD=I,\0\0\0\n"s,
+     true,
+     {L"Maker,NTx86"},
+     {true},
+     {{L"USB\\VID_1&PID_2", L"HID\\X"}}},
     {"NoManufacturerSection", L"[Version]\nSignature=x\n[Strings]\nA=B\n", false, {}, {}, {}},
     {"EmptyFile", L"", false, {}, {}, {}},
 };

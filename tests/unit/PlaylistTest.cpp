@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <cfloat>
 #include <string>
 #include <vector>
 
 #include "core/effects/CurrentDirectoryScope.h"
 #include "core/effects/Playlist.h"
+#include "core/effects/PlaylistEditing.h"
 #include "core/frame/TessalyApi.h"
 #include "core/text/XmlFileLimits.h"
 #include "tests/unit/TempFolder.h"
@@ -104,6 +106,32 @@ TEST_F(PlaylistFileTest, TimeIsItsLeadingNumberOrZero)
     EXPECT_FLOAT_EQ(3.25f, rows[2].time);
     EXPECT_FLOAT_EQ(0.0f, rows[3].time);
     EXPECT_FLOAT_EQ(0.0f, rows[4].time);
+}
+
+// A time beyond the float range used to become infinite, which the effect page saved as
+// "1.#INF" and the next load read as 1 minute.
+TEST_F(PlaylistFileTest, TimesBeyondTheFloatRangeAreHeldAtItsEndsAndSurviveThePagesSave)
+{
+    const std::vector<Row> rows = Load(
+        "<Effects>"
+        "<Effect><file>" + A() + "</file><time>1e39</time></Effect>"
+        "<Effect><file>" + B() + "</file><time>-1e39</time></Effect>"
+        "<Effect><file>" + C() + "</file><time>1" + std::string(400, '0') + "</time></Effect>"
+        "</Effects>");
+    ASSERT_EQ(3u, rows.size());
+    EXPECT_EQ(FLT_MAX, rows[0].time);
+    EXPECT_EQ(-FLT_MAX, rows[1].time);
+    EXPECT_EQ(FLT_MAX, rows[2].time);
+
+    std::vector<tessaly::PlaylistRow> page;
+    for (const Row& row : rows) page.push_back({row.path, tessaly::TimeText(row.time)});
+    const std::wstring file = folder_.Path() + L"\\data\\EffectPath.xml";
+    ASSERT_TRUE(tessaly::SavePlaylist(page, file.c_str()));
+    EffectList again;
+    ASSERT_TRUE(tessaly::LoadPlaylist(file.c_str(), again));
+    ASSERT_EQ(3u, again.size());
+    for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(rows[i].time, again[i].time) << i;
+    EXPECT_EQ(FLT_MAX, tessaly::PlaylistOf({{a_, L"1e39"}})[0].time);
 }
 
 TEST_F(PlaylistFileTest, LaterChildOfTheSameNameWins)
