@@ -48,7 +48,7 @@ struct TrackerSetting {
 };
 
 // Load, set, save again: a file that loaded keeps everything else; one that did not
-// is replaced by a file holding only these keys. True when the file now holds every value
+// is replaced by a file holding only these keys (its old content kept beside it). True when the file now holds every value
 // set; false when it could not be written (read-only, disk full), which leaves it as it was.
 bool WriteTrackerSettings(std::initializer_list<TrackerSetting> settings);
 
