@@ -361,7 +361,7 @@ TEST(Sheet, FilteredKeysNeitherCloseItNorPressAButton)
         PressKeys,
         [](ScriptedSheet& s) {
             EXPECT_TRUE(s.Open());
-            EXPECT_EQ(IsDlgButtonChecked(s.A().Handle(), IDC_TEST_CHECK), BST_UNCHECKED);
+            EXPECT_EQ(IsDlgButtonChecked(s.A().Handle(), IDC_TEST_CHECK), static_cast<UINT>(BST_UNCHECKED));
             PropSheet_PressButton(s.Handle(), PSBTN_CANCEL);
         },
     };
