@@ -16,7 +16,10 @@ HINSTANCE ThisModule()
 
 HWND DefaultOwner()
 {
-    return g_defaultOwner && IsWindow(g_defaultOwner) ? g_defaultOwner : nullptr;
+    // A window of another thread would be disabled and enabled again from this one: the
+    // modality of whatever that thread shows meanwhile would be lost.
+    if (!g_defaultOwner || !IsWindow(g_defaultOwner)) return nullptr;
+    return GetWindowThreadProcessId(g_defaultOwner, nullptr) == GetCurrentThreadId() ? g_defaultOwner : nullptr;
 }
 
 void SetDefaultOwner(HWND window)

@@ -15,7 +15,8 @@ HINSTANCE ResourceInstance();
 HINSTANCE ThisModule();
 
 // The window that modal dialogs and sheets without a parent of their own stand on
-// (a library's host window handed over at start-up); null for none.
+// (a library's host window handed over at start-up); null for none, and on every
+// thread but the window's own.
 HWND DefaultOwner();
 void SetDefaultOwner(HWND window);
 

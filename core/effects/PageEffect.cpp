@@ -191,9 +191,9 @@ void CPageEffect::Warn(const std::wstring& text)
 
 void CPageEffect::OnAddEffects()
 {
-    // A field without a number has been reported; the previous value stays in use.
-    kit::ReadFloat(Handle(), IDC_EFFECT_TIME, timeValue_);
-    password_ = kit::ReadText(Handle(), IDC_EFFECT_PASSWORD);
+    // A field without a number has been reported; the exchange stops there, so the
+    // previous time and password stay in use.
+    if (kit::ReadFloat(Handle(), IDC_EFFECT_TIME, timeValue_)) password_ = kit::ReadText(Handle(), IDC_EFFECT_PASSWORD);
     if (timeValue_ < kMinimumMinutes) {
         Warn(Format(L"单个效果时间不能小于%f分", kMinimumMinutes));
         return;
@@ -314,7 +314,8 @@ void CPageEffect::BeginTimeEdit(int row)
     cell.right -= 3;
     MapWindowPoints(list, Handle(), reinterpret_cast<POINT*>(&cell), 2);
     SetWindowTextW(editor, CellText(list, row, 1).c_str());
-    MoveWindow(editor, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, TRUE);
+    // The template puts the editor below the list: raised, or the list paints over it.
+    SetWindowPos(editor, HWND_TOP, cell.left, cell.top, cell.right - cell.left, cell.bottom - cell.top, 0);
     SetFocus(editor);
     CreateCaret(editor, nullptr, 1, cell.bottom - cell.top - 3);
     ShowCaret(editor);

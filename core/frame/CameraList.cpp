@@ -3,9 +3,13 @@
 #include "core/text/ofxXmlSettings.h"
 
 namespace tessaly {
+
+const char kCameraListFile[] = "multiplexer_settings.xml";
+
 namespace {
 
-const char kFile[] = "multiplexer_settings.xml";
+const char* const kFile = kCameraListFile;
+
 
 // Without both levels the CAMERA elements would land beside them, outside the list.
 bool EnterCameraList(ofxXmlSettings& file)
@@ -40,10 +44,10 @@ void LoadCameraList(std::vector<CameraEntry>& cameras)
     file.popTag();
 }
 
-void SaveCameraList(const std::vector<CameraEntry>& cameras)
+bool SaveCameraList(const std::vector<CameraEntry>& cameras)
 {
     ofxXmlSettings file;
-    if (!file.loadFile(kFile) || !EnterCameraList(file)) return;
+    if (!file.loadFile(kFile) || !EnterCameraList(file)) return true;
     for (size_t i = 0; i < cameras.size(); ++i) {
         const CameraEntry& camera = cameras[i];
         int which = static_cast<int>(i);
@@ -60,6 +64,16 @@ void SaveCameraList(const std::vector<CameraEntry>& cameras)
     file.saveFile(kFile);
     file.popTag();
     file.popTag();
+    // The document's save does not say whether it wrote the file: what the file now holds does.
+    std::vector<CameraEntry> written;
+    LoadCameraList(written);
+    if (written.size() < cameras.size()) return false;
+    for (size_t i = 0; i < cameras.size(); ++i) {
+        const CameraEntry &a = cameras[i], &b = written[i];
+        if (a.index != b.index || a.name != b.name || a.type != b.type || a.guid != b.guid || a.used != b.used)
+            return false;
+    }
+    return true;
 }
 
 }  // namespace tessaly

@@ -16,8 +16,10 @@ struct CameraEntry {
 
 // Empty when the file is missing or holds no camera list.
 void LoadCameraList(std::vector<CameraEntry>& cameras);
+extern const char kCameraListFile[];
+
 // Rewrites the first cameras.size() CAMERA elements and keeps everything else of the
-// file. A missing file is not created.
-void SaveCameraList(const std::vector<CameraEntry>& cameras);
+// file. A missing file is not created. False when the file could not be written.
+bool SaveCameraList(const std::vector<CameraEntry>& cameras);
 
 }  // namespace tessaly

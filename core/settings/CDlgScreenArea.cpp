@@ -87,11 +87,14 @@ BOOL CDlgScreenArea::OnInitDialog()
 
     HWND combo = Item(IDC_AREA_TYPE);
     const wchar_t* const names[] = {L"矩形", L"圆形"};
+    // Where each name lands depends on the system's collation; the band is what is drawn first.
     for (int type = Band; type <= Circle; ++type) {
         LRESULT index = SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(names[type]));
         SendMessageW(combo, CB_SETITEMDATA, index, type);
     }
-    SendMessageW(combo, CB_SETCURSEL, 0, 0);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; ++index)
+        if (SendMessageW(combo, CB_GETITEMDATA, index, 0) == Band) SendMessageW(combo, CB_SETCURSEL, index, 0);
 
     // Yellow captions of the edits, a white one of the shape choice, on the black ground.
     const int labelIds[] = {IDC_AREA_LABEL1, IDC_AREA_LABEL2, IDC_AREA_RADIUS_LABEL, IDC_AREA_TYPE_LABEL};

@@ -11,6 +11,7 @@
 #include "core/frame/TrackerFiles.h"
 #include "core/resources/GeneralPageIds.h"
 #include "core/settings/LanguageCaption.h"
+#include "core/settings/SaveFailures.h"
 #include "core/settings/StartWithWindows.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/ofxXmlSettings.h"
@@ -132,18 +133,19 @@ void CGeneralSetPage::SaveOutputMode()
     if (touch) touch->networkOutput = udp || tcp ? 1 : 0;
     int multiPoint = touch ? touch->multiPointOutput : 0;
     int win7Touch = touch ? touch->win7TouchMode : 0;
-    tessaly::WriteTrackerSettings({{tessaly::kOscMode, udp ? 1 : 0},
-                                   {tessaly::kTcpMode, tcp ? 1 : 0},
-                                   {tessaly::kTransmit, multiPoint},
-                                   {tessaly::kWin7Touch, win7Touch}});
+    NoteTrackerWrite(tessaly::WriteTrackerSettings({{tessaly::kOscMode, udp ? 1 : 0},
+                                                    {tessaly::kTcpMode, tcp ? 1 : 0},
+                                                    {tessaly::kTransmit, multiPoint},
+                                                    {tessaly::kWin7Touch, win7Touch}}));
 }
 
 void CGeneralSetPage::Store()
 {
     SaveOutputMode();
-    config::WriteInt(config::kDeviceType, deviceType);
-    config::WriteInt(config::kStartWin7Touch, kit::IsChecked(Handle(), IDC_GENERAL_PICTURE_BROWSER) ? 1 : 0);
-    config::WriteInt(config::kFilterWay, Touch() ? Touch()->filterWay : 0);
+    NoteConfigWrite(config::WriteInt(config::kDeviceType, deviceType));
+    NoteConfigWrite(
+        config::WriteInt(config::kStartWin7Touch, kit::IsChecked(Handle(), IDC_GENERAL_PICTURE_BROWSER) ? 1 : 0));
+    NoteConfigWrite(config::WriteInt(config::kFilterWay, Touch() ? Touch()->filterWay : 0));
 }
 
 void CGeneralSetPage::OnDestroy()
@@ -158,15 +160,18 @@ bool CGeneralSetPage::OnCommand(WORD id, WORD code, HWND)
     switch (id) {
     case IDC_GENERAL_OUTPUT_MOUSE:
         if (touch) touch->SelectMouseOutput();
+        ShowWindows7TouchStopped();
         return true;
     case IDC_GENERAL_OUTPUT_UDP:
         if (touch) touch->SelectUdpOutput();
         return true;
     case IDC_GENERAL_OUTPUT_TCP:
         if (touch) touch->SelectTcpOutput();
+        ShowWindows7TouchStopped();
         return true;
     case IDC_GENERAL_OUTPUT_MULTIPOINT:
         if (touch) touch->SelectMultiPointOutput();
+        ShowWindows7TouchStopped();
         return true;
     case IDC_GENERAL_WIN7_TOUCH:
         OnWindows7Touch();
@@ -196,7 +201,7 @@ bool CGeneralSetPage::OnCommand(WORD id, WORD code, HWND)
 void CGeneralSetPage::OnDeviceTypeChanged(int type)
 {
     deviceType = type;
-    config::WriteInt(config::kDeviceType, type);
+    NoteConfigWrite(config::WriteInt(config::kDeviceType, type));
     kit::ShowMessageBox(Handle(), L"硬件改变,需重启软件生效", L"信息提示", MB_OK | MB_ICONEXCLAMATION);
 }
 
@@ -205,7 +210,16 @@ void CGeneralSetPage::OnWindows7Touch()
     if (!tessaly::TouchPlatformSupported()) return;
     bool on = kit::IsChecked(Handle(), IDC_GENERAL_WIN7_TOUCH);
     if (TouchManager* touch = Touch()) touch->SwitchWindows7Touch(on);
-    tessaly::WriteTrackerSettings({{tessaly::kWin7Touch, on ? 1 : 0}});
+    // The simulator takes the tracker's points over UDP: the radios must say so, since
+    // they are what the page stores.
+    if (on) kit::CheckIndex(Handle(), kOutputRadios, OutputIndex(tessaly::OutputMode::Udp));
+    NoteTrackerWrite(tessaly::WriteTrackerSettings({{tessaly::kWin7Touch, on ? 1 : 0}}));
+}
+
+// Mouse, TCP and multi-point output have ended touch mode in the touch state; the box follows.
+void CGeneralSetPage::ShowWindows7TouchStopped()
+{
+    kit::SetChecked(Handle(), IDC_GENERAL_WIN7_TOUCH, false);
 }
 
 void CGeneralSetPage::OnStartWithWindows()

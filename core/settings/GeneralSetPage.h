@@ -32,6 +32,7 @@ private:
     void EnableByDeviceType();
     void OnDeviceTypeChanged(int type);
     void OnWindows7Touch();
+    void ShowWindows7TouchStopped();
     void OnStartWithWindows();
     void OnConfigTool();
     void ShowStartCaption();

@@ -2,6 +2,8 @@
 
 #include "core/frame/TrackerFiles.h"
 #include "core/settings/LanguageCaption.h"
+#include "core/settings/SaveFailures.h"
+#include "framework/ResourceScope.h"
 #include "framework/Handles.h"
 
 namespace option {
@@ -21,6 +23,16 @@ COptionPropertySheet::COptionPropertySheet() : Sheet(LanguageText(L"26"), nullpt
     general_.SetTitle(LanguageText(L"13"));
     effect_.SetTitle(LanguageText(L"9"));
     scene_.SetTitle(LanguageText(L"12"));
+}
+
+INT_PTR COptionPropertySheet::DoModal()
+{
+    SheetSaveFailures().Reset();
+    INT_PTR result = Sheet::DoModal();
+    // The pages wrote the rest of their settings as the sheet went: what failed is told
+    // on the window the sheet stood on.
+    SheetSaveFailures().Show(kit::DefaultOwner());
+    return result;
 }
 
 BOOL COptionPropertySheet::OnInitDialog()

@@ -18,6 +18,9 @@ public:
 
     COptionPropertySheet();
 
+    // The sheet's run, then one message for the settings files that could not be written.
+    INT_PTR DoModal();
+
     // Shows the factory output mode on the general page, if it was shown; writes nothing.
     void RestoreDefaults();
 

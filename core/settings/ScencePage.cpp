@@ -7,6 +7,7 @@
 #include "core/frame/TessalyApi.h"
 #include "core/frame/TrackerFiles.h"
 #include "core/settings/LanguageCaption.h"
+#include "core/settings/SaveFailures.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/ofxXmlSettings.h"
 #include "framework/DataExchange.h"
@@ -86,9 +87,11 @@ BOOL CScencePage::OnInitDialog()
 
 bool CScencePage::OnApply()
 {
-    tessaly::WriteTrackerSettings({{tessaly::kLaserMode, laserMode_},
-                                   {tessaly::kThreshold, threshold_},
-                                   {tessaly::kTrackDark, trackDark_}});
+    option::NoteTrackerWrite(tessaly::WriteTrackerSettings({{tessaly::kLaserMode, laserMode_},
+                                                    {tessaly::kThreshold, threshold_},
+                                                    {tessaly::kTrackDark, trackDark_}}));
+    // OK and Apply both come here while the sheet is open: the operator hears of it now.
+    option::SheetSaveFailures().Show(Sheet());
     return true;
 }
 
@@ -97,7 +100,7 @@ bool CScencePage::OnCommand(WORD id, WORD code, HWND)
     if (code != BN_CLICKED) return false;
     switch (id) {
     case IDC_SCENE_MANUAL_CALIBRATE:
-        config::WriteString(config::kManualCalibrate, kit::IsChecked(Handle(), id) ? L"1" : L"0");
+        option::NoteConfigWrite(config::WriteString(config::kManualCalibrate, kit::IsChecked(Handle(), id) ? L"1" : L"0"));
         return true;
     case IDC_SCENE_TRACK_DARK:
         trackDark_ = kit::IsChecked(Handle(), id) ? 1 : 0;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/frame/CameraList.h"
+#include "core/settings/SaveFailures.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/tstring.h"
 #include "core/touch/Cursor.h"
@@ -84,14 +86,14 @@ void CScreenManagePage::OnCameraUsed()
 void CScreenManagePage::OnNormalCursor()
 {
     RestoreCursor();
-    config::WriteInt(config::kDotCursor, 0);
+    option::NoteConfigWrite(config::WriteInt(config::kDotCursor, 0));
 }
 
 void CScreenManagePage::OnDotCursor()
 {
     // Stored even after No or a refused change, so the next start sets it without asking.
     SetDotCursor(false);
-    config::WriteInt(config::kDotCursor, 1);
+    option::NoteConfigWrite(config::WriteInt(config::kDotCursor, 1));
 }
 
 bool CScreenManagePage::OnCommand(WORD id, WORD code, HWND)
@@ -119,8 +121,10 @@ bool CScreenManagePage::OnCommand(WORD id, WORD code, HWND)
 
 void CScreenManagePage::Store()
 {
-    config::WriteInt(config::kMaskCommonCamera, kit::IsChecked(Handle(), IDC_SCREEN_ORDINARY_CAMERAS) ? 0 : 1);
-    tessaly::SaveCameraList(cameras);
+    option::NoteConfigWrite(
+        config::WriteInt(config::kMaskCommonCamera, kit::IsChecked(Handle(), IDC_SCREEN_ORDINARY_CAMERAS) ? 0 : 1));
+    const std::string file = tessaly::kCameraListFile;
+    option::SheetSaveFailures().Note(tessaly::SaveCameraList(cameras), std::wstring(file.begin(), file.end()));
 }
 
 void CScreenManagePage::OnDestroy()

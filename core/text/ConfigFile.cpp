@@ -45,22 +45,22 @@ std::wstring ReadString(const StringKey& key)
     return std::wstring(buffer.get());
 }
 
-void WriteInt(const IntKey& key, int value)
+bool WriteInt(const IntKey& key, int value)
 {
     wchar_t text[16];
     _snwprintf(text, 15, L"%d", value);
     text[15] = L'\0';
-    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+    return WritePrivateProfileStringW(key.section, key.name, text, kPath) != FALSE;
 }
 
-void WriteString(const IntKey& key, const wchar_t* text)
+bool WriteString(const IntKey& key, const wchar_t* text)
 {
-    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+    return WritePrivateProfileStringW(key.section, key.name, text, kPath) != FALSE;
 }
 
-void WriteString(const StringKey& key, const wchar_t* text)
+bool WriteString(const StringKey& key, const wchar_t* text)
 {
-    WritePrivateProfileStringW(key.section, key.name, text, kPath);
+    return WritePrivateProfileStringW(key.section, key.name, text, kPath) != FALSE;
 }
 
 int Language()

@@ -46,9 +46,10 @@ extern const wchar_t kQuickKeySection[];
 
 int ReadInt(const IntKey& key);
 std::wstring ReadString(const StringKey& key);
-void WriteInt(const IntKey& key, int value);  // decimal text
-void WriteString(const IntKey& key, const wchar_t* text);
-void WriteString(const StringKey& key, const wchar_t* text);
+// False when the file could not be written (read-only, disk full); it is then unchanged.
+bool WriteInt(const IntKey& key, int value);  // decimal text
+bool WriteString(const IntKey& key, const wchar_t* text);
+bool WriteString(const StringKey& key, const wchar_t* text);
 
 // Any key of any section, for the sections whose key names are data ([QuickKey]).
 int ReadInt(const wchar_t* section, const wchar_t* name, int defaultValue);

@@ -4,6 +4,7 @@
 #include "core/resources/Cursors_rc.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
+#include "framework/TestLog.h"
 
 bool dotCursorActive = false;
 
@@ -23,7 +24,11 @@ bool ReplaceNormalArrow(UINT resourceId)
     HCURSOR cursor = static_cast<HCURSOR>(
         LoadImageW(kit::ResourceInstance(), MAKEINTRESOURCEW(resourceId), IMAGE_CURSOR, 0, 0, LR_DEFAULTCOLOR));
     if (!cursor) return false;
-    if (g_setter(cursor, 32512 /* OCR_NORMAL */)) return true;
+    if (g_setter(cursor, 32512 /* OCR_NORMAL */)) {
+        // Wine accepts the change and shows nothing of it: the whole-program tests read this.
+        kit::AppendTestLog(L"PAVORA_SYSTEM_CURSOR_LOG", resourceId == IDC_DOT_CURSOR ? L"dot" : L"arrow");
+        return true;
+    }
     DestroyCursor(cursor);
     return false;
 }

@@ -1,7 +1,7 @@
 // The effect page's rows worked with the real mouse and keyboard: the page chosen in the
 // list, an in-place time typed, three rows picked with Ctrl+click and deleted, the sheet
 // cancelled. This program finds where to click; the script does the clicking:
-//   pavora_effect_rows_driver.exe REQUEST-FILE
+//   pavora_effect_rows_driver.exe REQUEST-FILE [SCREENSHOT-FOLDER]
 // Writes xdotool command lines to REQUEST-FILE and waits until the script has run them and
 // removed the file. Exit code 0 when the playlist saved by the cancel holds the rows left.
 #include <windows.h>
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/display/WindowImage.h"
 #include "tests/e2e/LauncherHarness.h"
 
 using namespace e2e;
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kEffectList = 5031;
 constexpr int kDeleteSelected = 5071;
+constexpr int kTimeEditor = 5073;
 
 int Fail(const char* what)
 {
@@ -156,6 +158,16 @@ int wmain(int argc, wchar_t** argv)
     if (!Request(request, At(time) + " click --repeat 2 --delay 100 1\nsleep 0.5\ntype --delay 60 25\n"))
         return Fail("the script did not type");
     launcher.Sync();
+    // The editor lies over the cell, above the list, with what was typed; the picture is kept.
+    HWND editor = GetDlgItem(page, kTimeEditor);
+    RECT editorRect{};
+    GetWindowRect(editor, &editorRect);
+    POINT middle{(editorRect.left + editorRect.right) / 2, (editorRect.top + editorRect.bottom) / 2};
+    if (!IsWindowVisible(editor) || WindowFromPoint(middle) != editor) return Fail("the time editor is not on top");
+    wchar_t typedText[16] = L"";
+    SendMessageW(editor, WM_GETTEXT, 16, reinterpret_cast<LPARAM>(typedText));  // carried across by the system
+    if (std::wstring(typedText) != L"25") return Fail("the time editor did not take the keys");
+    if (argc > 2) SaveWindowImage(sheet, std::wstring(argv[2]) + L"\\effect-time-editor.bmp");
     // A click elsewhere ends the edit; Ctrl+clicks add two rows to the clicked one.
     if (!Request(request, At(name[1], 20) + " click 1\nsleep 0.3\nkeydown ctrl\n" + At(name[3], 20) +
                               " click 1\nsleep 0.3\n" + At(name[4], 20) + " click 1\nkeyup ctrl\n"))

@@ -90,7 +90,7 @@ TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
 TEST(LibraryStart, ALauncherClosedAtOnceStillClearsReadOnly)
 {
     StagedInstall install(L"LibraryStartClosedAtOnce");
-    std::wstring file = install.Path(L"data\settings.xml");
+    std::wstring file = install.Path(L"data\\settings.xml");
     WriteReadOnlyFile(file);
     HWND bar = nullptr;
     HANDLE launcher = StartLauncher(install, &bar);
@@ -118,6 +118,26 @@ TEST(LibraryStart, KeepAwakeProgramRunsFromStartToAltEsc)
     EXPECT_TRUE(WaitForExit(launcher, 15000));
     EXPECT_TRUE(WaitForProcessCount(L"Tavisto.exe", 0, 10000));
     KillProcesses(L"Tavisto.exe");
+}
+
+// With "bDotCursor" on, the start puts the red dot in place of the arrow without asking and
+// the close puts the arrow back; off, the system cursor is never touched.
+TEST(LibraryStart, DotCursorSetAtStartAndArrowRestoredAtClose)
+{
+    for (int dot : {1, 0}) {
+        SCOPED_TRACE(dot);
+        StagedInstall install(L"LibraryStartDotCursor");
+        install.WriteConfig("[config]\r\nDEVICETYPE=0\r\nbDotCursor=" + std::to_string(dot) + "\r\n");
+        HWND bar = nullptr;
+        HANDLE launcher = StartLauncher(install, &bar);
+        ASSERT_NE(launcher, nullptr);
+        const std::wstring log = install.Path(L"system-cursor.log");
+        EXPECT_EQ(ReadBytes(log), dot ? "dot\n" : "");
+        PostMessageW(bar, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitForExit(launcher, 15000));
+        EXPECT_EQ(ReadBytes(log), dot ? "dot\narrow\n" : "");
+        EXPECT_TRUE(install.MessageBoxes().empty()) << "no question at start";
+    }
 }
 
 struct SecurityCase {

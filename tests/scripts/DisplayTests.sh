@@ -14,7 +14,7 @@ arch=$1
 tree=$2
 out="$tree/screenshots"
 mkdir -p "$out"
-rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png
+rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png "$out"/effect-time-editor.*
 
 # Machines shared by several people give each their own display number.
 display=${PAVORA_DISPLAY:-:91}
@@ -64,7 +64,7 @@ grep -q 'two files added and saved' "$out/file-dialog.log" || status=1
 request="$out/effect-rows-request"
 rm -f "$request" "$request.part"
 wine_run explorer /desktop=Rows,1280x800 "$tree/bin/pavora_effect_rows_driver.exe" \
-    "$(wine_run winepath -w "$request" 2>/dev/null | tr -d '\r')" </dev/null >"$out/effect-rows.log" 2>&1 &
+    "$(wine_run winepath -w "$request" 2>/dev/null | tr -d '\r')" "$winout" </dev/null >"$out/effect-rows.log" 2>&1 &
 driver=$!
 while kill -0 $driver 2>/dev/null; do
     if [ -f "$request" ]; then
@@ -81,7 +81,7 @@ cat "$out/effect-rows.log"
 grep -q 'saved on cancel' "$out/effect-rows.log" || status=1
 
 wineserver_cmd -k || true
-for shot in "$out"/sheet-*.bmp; do
+for shot in "$out"/sheet-*.bmp "$out"/effect-time-editor.bmp; do
     [ -f "$shot" ] || { status=1; continue; }
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done

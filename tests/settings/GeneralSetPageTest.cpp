@@ -12,6 +12,7 @@
 #include "core/touch/TouchManager.h"
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
+#include "framework/ResourceScope.h"
 #include "tests/settings/OptionSheetDriver.h"
 #include "tests/unit/InstallFolder.h"
 
@@ -54,6 +55,9 @@ namespace {
 const char kTracker[] =
     "<CONFIG><BOOLEAN><OSCMODE>1</OSCMODE><TCPMODE>0</TCPMODE></BOOLEAN></CONFIG>"
     "<CORE><BOOLEAN><TRANSMIT>0</TRANSMIT><WIN7TOUCH>0</WIN7TOUCH></BOOLEAN></CORE>";
+
+// Without the scene page's keys, which its OK then adds.
+const char kMouseOnly[] = "<CONFIG><BOOLEAN><OSCMODE>0</OSCMODE><TCPMODE>0</TCPMODE></BOOLEAN></CONFIG>";
 
 int TrackerValue(const char* file, const char* key, int missing = -1)
 {
@@ -287,6 +291,109 @@ TEST_F(GeneralPage, Windows7TouchSwitchedOnStartsTheSimulatorAndOffStopsIt)
     EXPECT_TRUE(stopped);
     EXPECT_TRUE(boxes_.empty());
     EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The box and the output radios tell one story, and the page stores what they show: touch
+// on means UDP, and any output the simulator cannot take ends touch mode.
+TEST_F(GeneralPage, Windows7TouchAndTheOutputChoiceAreStoredTogether)
+{
+    const char kMouse[] =
+        "<CONFIG><BOOLEAN><OSCMODE>0</OSCMODE><TCPMODE>0</TCPMODE></BOOLEAN></CONFIG>"
+        "<CORE><BOOLEAN><TRANSMIT>0</TRANSMIT><WIN7TOUCH>0</WIN7TOUCH></BOOLEAN></CORE>";
+    struct Case {
+        const char* tracker;
+        int click;
+        int box, udp, mouse, tcp, multiPoint;  // shown after the click
+        int oscMode, tcpMode, transmit, win7Touch;  // stored on close
+    };
+    const Case cases[] = {
+        {kMouse, IDC_GENERAL_WIN7_TOUCH, 1, 1, 0, 0, 0, 1, 0, 0, 1},
+        {kTouchOn, IDC_GENERAL_OUTPUT_MOUSE, 0, 0, 1, 0, 0, 0, 0, 0, 0},
+        {kTouchOn, IDC_GENERAL_OUTPUT_TCP, 0, 0, 0, 1, 0, 0, 1, 0, 0},
+        {kTouchOn, IDC_GENERAL_OUTPUT_MULTIPOINT, 0, 0, 0, 0, 1, 0, 0, 1, 0},
+    };
+    touch_tests::InstallFolder folder(L"GeneralPageTouchOutput");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=3\r\n");
+    touch_tests::DeviceTypeScope device(3);  // nothing disabled
+    touch_tests::VersionScope windows8(touch_tests::FakeVersion(6, 2, 0));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.click);
+        folder.Write(L"data\\ConfigDI.xml", c.tracker);
+        TouchManager touch;
+        DrivenOptionSheet sheet;
+        sheet.steps = {
+            [](DrivenOptionSheet& s) { s.Select(1); },
+            [&](DrivenOptionSheet& s) {
+                HWND page = s.GeneralPage().Handle();
+                ASSERT_NE(page, nullptr);
+                SendDlgItemMessageW(page, c.click, BM_CLICK, 0, 0);
+                EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), c.box);
+                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_UDP), c.udp);
+                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MOUSE), c.mouse);
+                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_TCP), c.tcp);
+                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MULTIPOINT), c.multiPoint);
+                s.Press(PSBTN_OK);
+            },
+        };
+        sheet.DoModal();
+        EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CONFIG:BOOLEAN:OSCMODE"), c.oscMode);
+        EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CONFIG:BOOLEAN:TCPMODE"), c.tcpMode);
+        EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CORE:BOOLEAN:TRANSMIT"), c.transmit);
+        EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CORE:BOOLEAN:WIN7TOUCH"), c.win7Touch);
+    }
+    EXPECT_TRUE(boxes_.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// Read-only settings files: the operator is told once per file, on the open sheet for
+// what OK writes while it is open and on the sheet's owner for what the pages write as
+// it goes, and the files stay as they were.
+TEST_F(GeneralPage, SettingsThatCannotBeWrittenAreReportedOnceAndLeftAsTheyWere)
+{
+    touch_tests::InstallFolder folder(L"GeneralPageReadOnly");
+    const std::string ini = "[config]\r\nDEVICETYPE=1\r\n";
+    folder.WriteConfig(ini);
+    folder.Write(L"data\\ConfigSign.xml", kMouseOnly);
+    touch_tests::DeviceTypeScope device(1);
+    TouchManager touch;
+    // A read-only tracker file, and a configuration file that another program holds open
+    // for reading only (Wine lets root write read-only files in place).
+    SetFileAttributesW(L"data\\ConfigSign.xml", FILE_ATTRIBUTE_READONLY);
+    HANDLE held = CreateFileW(L"Bin\\config.ini", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HWND host = CreateWindowExW(0, L"STATIC", L"host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    kit::SetDefaultOwner(host);
+    HWND sheetWindow = nullptr;
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(1); },
+        [](DrivenOptionSheet& s) { s.Select(4); },
+        [&](DrivenOptionSheet& s) {
+            sheetWindow = s.Handle();
+            s.Press(PSBTN_OK);
+        },
+    };
+    sheet.DoModal();
+    kit::SetDefaultOwner(nullptr);
+    DestroyWindow(host);
+    CloseHandle(held);
+    SetFileAttributesW(L"data\\ConfigSign.xml", FILE_ATTRIBUTE_NORMAL);
+
+    ASSERT_EQ(boxes_.size(), 2u);
+    EXPECT_EQ(boxes_[0].text, L"设置保存失败: data/ConfigSign.xml") << "the scene page's OK";
+    EXPECT_EQ(boxes_[0].owner, sheetWindow);
+    EXPECT_EQ(boxes_[1].text, L"设置保存失败: Bin\\config.ini") << "the general page's store";
+    EXPECT_EQ(boxes_[1].owner, host);
+    for (const auto& box : boxes_) EXPECT_EQ(box.caption, L"信息提示");
+    EXPECT_EQ(folder.Read(L"Bin\\config.ini"), ini);
+    EXPECT_EQ(folder.Read(L"data\\ConfigSign.xml"), kMouseOnly);
 }
 
 }  // namespace

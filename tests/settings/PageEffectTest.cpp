@@ -76,8 +76,53 @@ TEST(PlaylistRules, AFailedWriteLeavesThePreviousFile)
     EXPECT_EQ(folder.Read(L"data\\EffectPath.xml"), before);
 }
 
+// Ends, and counts, every dialog that this thread opens while it lives (a file dialog
+// the page should not have opened), so that a fault fails the test instead of hanging it.
+class ForeignDialogGuard {
+public:
+    explicit ForeignDialogGuard(HWND sheet) : previous_(current_), sheet_(sheet)
+    {
+        current_ = this;
+        hook_ = SetWindowsHookExW(WH_CBT, Hook, nullptr, GetCurrentThreadId());
+    }
+    ~ForeignDialogGuard()
+    {
+        UnhookWindowsHookEx(hook_);
+        current_ = previous_;
+    }
+    ForeignDialogGuard(const ForeignDialogGuard&) = delete;
+    ForeignDialogGuard& operator=(const ForeignDialogGuard&) = delete;
+
+    int opened = 0;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        HWND window = reinterpret_cast<HWND>(wParam);
+        if (code == HCBT_ACTIVATE && current_ && window != current_->sheet_ &&
+            !(GetWindowLongPtrW(window, GWL_STYLE) & WS_CHILD)) {
+            ++current_->opened;
+            PostMessageW(window, WM_COMMAND, IDCANCEL, 0);
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+
+    static ForeignDialogGuard* current_;
+    ForeignDialogGuard* previous_;
+    HWND sheet_;
+    HHOOK hook_ = nullptr;
+};
+ForeignDialogGuard* ForeignDialogGuard::current_ = nullptr;
+
 class EffectPage : public testing::Test {
 protected:
+    // Higher in the Z order of their common parent.
+    static bool Above(HWND window, HWND other)
+    {
+        for (HWND below = GetWindow(window, GW_HWNDNEXT); below; below = GetWindow(below, GW_HWNDNEXT))
+            if (below == other) return true;
+        return false;
+    }
     void SetUp() override
     {
         kit::SetMessageBoxHook([this](const kit::MessageBoxCall& call) {
@@ -135,6 +180,7 @@ protected:
         DoubleClickTime(page, row);
         HWND editor = GetDlgItem(page, IDC_EFFECT_TIME_EDITOR);
         EXPECT_TRUE(IsWindowVisible(editor));
+        EXPECT_TRUE(Above(editor, GetDlgItem(page, IDC_EFFECT_LIST))) << "the list would paint over it";
         SetWindowTextW(editor, text);
         SetFocus(GetDlgItem(page, IDC_EFFECT_LIST));
         EXPECT_FALSE(IsWindowVisible(editor));
@@ -177,9 +223,19 @@ TEST_F(EffectPage, EditsRowsAndSavesThemWhenTheSheetIsCancelled)
             kit::WriteText(page, IDC_EFFECT_TIME, L"2");
             kit::WriteText(page, IDC_EFFECT_PASSWORD, L"wrong");
             SendDlgItemMessageW(page, IDC_EFFECT_ADD, BM_CLICK, 0, 0);
-            ASSERT_EQ(boxes_.size(), 2u) << "no file dialog either time";
+            // A time that is no number stops the exchange: the right password typed beside it is not taken.
+            kit::WriteText(page, IDC_EFFECT_TIME, L"abc");
+            kit::WriteText(page, IDC_EFFECT_PASSWORD, L"Secret");
+            {
+                ForeignDialogGuard guard(s.Handle());
+                SendDlgItemMessageW(page, IDC_EFFECT_ADD, BM_CLICK, 0, 0);
+                EXPECT_EQ(guard.opened, 0);
+            }
+            ASSERT_EQ(boxes_.size(), 4u) << "no file dialog any time";
             EXPECT_EQ(boxes_[0], L"单个效果时间不能小于1.500000分");
             EXPECT_EQ(boxes_[1], L"效果解锁密码不对");
+            EXPECT_EQ(boxes_[2], L"请输入一个数字。");
+            EXPECT_EQ(boxes_[3], L"效果解锁密码不对");
 
             SendDlgItemMessageW(page, IDC_EFFECT_AUTO, BM_CLICK, 0, 0);
             EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kAuto), 1) << "at once";

@@ -166,6 +166,11 @@ TEST_F(ScreenArea, BandStartsFullHeightAndItsEdgesFollowTheEdits)
     CDlgScreenArea dialog;
     ASSERT_TRUE(dialog.Create(nullptr));
     HWND window = dialog.Handle();
+    // The sorted list puts either name first, as the system collates them: the data tells.
+    HWND combo = GetDlgItem(window, IDC_AREA_TYPE);
+    LRESULT shown = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    ASSERT_NE(shown, CB_ERR);
+    EXPECT_EQ(SendMessageW(combo, CB_GETITEMDATA, shown, 0), CDlgScreenArea::Band);
     EXPECT_EQ(Text(window, IDC_AREA_LABEL1), L"TOP:");
     EXPECT_EQ(Text(window, IDC_AREA_LABEL2), L"BOTTOM:");
     EXPECT_EQ(Text(window, IDC_AREA_VALUE1), L"0");
