@@ -4,9 +4,11 @@
 // With a sheet title, its Settings button opens a bare five-page property sheet: empty
 // pages, or with a module named, the settings sheet's own page templates from it, each
 // with nothing behind it (what comctl32 alone costs for the same controls).
-// Built a second time linked to Tessaly.dll (MiniDialogWithLibrary.exe): the same window
-// after the library's load and start-up, which tells the start-up benchmark how much of
-// the launcher's time is the library's.
+// Linked fully static, it is the least program a user could have. Built again importing
+// every system DLL that the library imports (MiniDialogSystemDlls.exe): the floor that
+// linking the library at load time allows. Built a third time linked to Tessaly.dll
+// (MiniDialogWithLibrary.exe): the same window after the library's load and start-up,
+// which tells the start-up benchmark how much of the launcher's time is the library's.
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
@@ -22,6 +24,15 @@
 #include "tools/minidialog/resource.h"
 #ifdef PAVORA_WITH_LIBRARY
 #include "core/frame/TessalyApi.h"
+#endif
+#ifdef PAVORA_WITH_SYSTEM_DLLS
+#include <commdlg.h>
+#include <newdev.h>
+#include <objbase.h>
+#include <setupapi.h>
+#include <shlwapi.h>
+#include <winsock2.h>
+extern "C" void WINAPI GdiplusShutdown(ULONG_PTR token);
 #endif
 
 namespace {
@@ -94,6 +105,20 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int)
 #ifdef PAVORA_WITH_LIBRARY
     // Never true; binds the program to the library at load time.
     if (argc < 0) IsWindows7TouchMode();
+#endif
+#ifdef PAVORA_WITH_SYSTEM_DLLS
+    // Never true; one function of each system DLL of the library binds it at load time.
+    if (argc < 0) {
+        RegCloseKey(nullptr);
+        GetOpenFileNameW(nullptr);
+        GetStockObject(BLACK_BRUSH);
+        GdiplusShutdown(0);
+        UpdateDriverForPlugAndPlayDevicesW(nullptr, nullptr, nullptr, 0, nullptr);
+        CoUninitialize();
+        SetupDiDestroyDeviceInfoList(nullptr);
+        PathFileExistsW(nullptr);
+        WSACleanup();
+    }
 #endif
     DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_MINI_DIALOG), nullptr, DialogProc, reinterpret_cast<LPARAM>(title));
     LocalFree(argv);
