@@ -1,4 +1,8 @@
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
+set(PAVORA_WINE_LOADER_NAME wine64)
+set(PAVORA_WINESERVER_NAME wineserver64)
+set(PAVORA_WINEARCH win64)
+set(PAVORA_UNWINDER_DLL libgcc_s_seh-1.dll)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

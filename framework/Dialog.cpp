@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/ExceptionReport.h"
+#include "framework/ModalLoop.h"
 #include "framework/ResourceScope.h"
 #include "framework/WindowText.h"
 
@@ -85,35 +86,18 @@ INT_PTR Dialog::DoModal()
     ended_ = false;
     result_ = -1;
     HWND owner = parent_ ? parent_ : DefaultOwner();
-    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
-
-    if (!CreateFromTemplate(owner)) {
-        if (ownerWasEnabled) EnableWindow(owner, TRUE);
-        return -1;
-    }
+    ModalLoop loop(owner);
+    if (!CreateFromTemplate(owner)) return -1;
     if (!ended_ && !IsWindowVisible(hwnd_)) ShowWindow(hwnd_, SW_SHOWNORMAL);
 
-    bool quit = false;
-    int quitCode = 0;
-    MSG msg;
-    while (!ended_) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            quit = got == 0;
-            quitCode = static_cast<int>(msg.wParam);
-            break;
-        }
-        if (PreTranslateMessage(&msg)) continue;
-        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) continue;
+    loop.Run([this] { return !ended_; }, [this](MSG& msg) {
+        if (PreTranslateMessage(&msg)) return;
+        if (hwnd_ && IsDialogMessageW(hwnd_, &msg)) return;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
-    }
-
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
-    if (owner && GetActiveWindow() == hwnd_) SetActiveWindow(owner);
+    });
+    loop.Finish(hwnd_);
     Destroy();
-    if (quit) PostQuitMessage(quitCode);
     return result_;
 }
 

@@ -41,6 +41,22 @@ private:
     HANDLE handle_ = nullptr;
 };
 
+// FindFirstFileW / FindClose.
+class FileSearch {
+public:
+    FileSearch(const wchar_t* pattern, WIN32_FIND_DATAW& found) : search_(FindFirstFileW(pattern, &found)) {}
+    ~FileSearch()
+    {
+        if (search_ != INVALID_HANDLE_VALUE) FindClose(search_);
+    }
+    FileSearch(const FileSearch&) = delete;
+    FileSearch& operator=(const FileSearch&) = delete;
+    explicit operator bool() const { return search_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE search_;
+};
+
 class RegistryKey {
 public:
     RegistryKey() = default;

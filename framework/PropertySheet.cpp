@@ -1,5 +1,6 @@
 #include "framework/PropertySheet.h"
 
+#include "framework/ModalLoop.h"
 #include "framework/ResourceScope.h"
 #include "framework/WindowText.h"
 
@@ -77,42 +78,31 @@ INT_PTR Sheet::DoModal()
     }
     sheet_ = sheet;
 
-    bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    ModalLoop loop(owner);
     OnInitDialog();
     ShowWindow(sheet, SW_SHOWNORMAL);
     // Own handlers from here on: nothing they answer comes earlier, and every message
     // through a subclass costs property look-ups in the window system.
     Attach(sheet);
 
-    bool quit = false;
-    int quitCode = 0;
-    MSG msg;
     // A modeless sheet has ended when it has no current page any more.
-    while (IsWindow(sheet) && PropSheet_GetCurrentPageHwnd(sheet)) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            quit = got == 0;
-            quitCode = static_cast<int>(msg.wParam);
-            break;
-        }
-        if (!PreTranslateMessage(&msg) && !PropSheet_IsDialogMessage(sheet, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        if (IsWindow(sheet)) SyncNavigation();
-    }
+    loop.Run([sheet] { return IsWindow(sheet) && PropSheet_GetCurrentPageHwnd(sheet); },
+             [this, sheet](MSG& msg) {
+                 if (!PreTranslateMessage(&msg) && !PropSheet_IsDialogMessage(sheet, &msg)) {
+                     TranslateMessage(&msg);
+                     DispatchMessageW(&msg);
+                 }
+                 if (IsWindow(sheet)) SyncNavigation();
+             });
 
     INT_PTR result = IsWindow(sheet) && PropSheet_GetResult(sheet) > 0 ? IDOK : IDCANCEL;
-    if (ownerWasEnabled) EnableWindow(owner, TRUE);
-    if (owner && GetActiveWindow() == sheet) SetActiveWindow(owner);
+    loop.Finish(sheet);
     // The pages are destroyed with it, while their objects are alive: they store now.
     if (IsWindow(sheet)) DestroyWindow(sheet);
     navigation_ = nullptr;
     tab_ = nullptr;
     Detach();
     sheet_ = nullptr;
-    if (quit) PostQuitMessage(quitCode);
     return result;
 }
 

@@ -1,6 +1,6 @@
 #include "launcher/LanguageText.h"
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 
 namespace launcher {
 

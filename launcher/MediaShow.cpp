@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "framework/MessageBox.h"
 
 namespace launcher {

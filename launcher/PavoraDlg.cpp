@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cwchar>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "framework/Application.h"
+#include "framework/CriticalSection.h"
 #include "framework/DataExchange.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "launcher/EffectPathCheck.h"
 #include "launcher/LanguageText.h"
@@ -24,31 +26,15 @@ constexpr UINT kHideAfterEffect = 1000;
 
 // The library keeps the point callback for its point pipeline; the lock is what the
 // callback guards.
-class PointLock {
-public:
-    PointLock() { InitializeCriticalSection(&section_); }
-    ~PointLock() { DeleteCriticalSection(&section_); }
-    PointLock(const PointLock&) = delete;
-    PointLock& operator=(const PointLock&) = delete;
-    void Pass()
-    {
-        EnterCriticalSection(&section_);
-        LeaveCriticalSection(&section_);
-    }
-
-private:
-    CRITICAL_SECTION section_;
-};
-
-PointLock& ThePointLock()
+kit::CriticalSection& ThePointLock()
 {
-    static PointLock lock;
+    static kit::CriticalSection lock;
     return lock;
 }
 
 void OnPoint()
 {
-    ThePointLock().Pass();
+    kit::CriticalSection::Lock pass(ThePointLock());
 }
 
 }  // namespace
@@ -347,15 +333,14 @@ void CPavoraDlg::OnRelabelMenu(HMENU popup)
 bool CPavoraDlg::OnPaintMinimised()
 {
     if (!IsIconic(Handle())) return false;
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(Handle(), &paint);
+    kit::PaintDC paint(Handle());
+    HDC dc = paint.Get();
     SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     RECT client;
     GetClientRect(Handle(), &client);
     int x = (client.right - client.left - GetSystemMetrics(SM_CXICON) + 1) / 2;
     int y = (client.bottom - client.top - GetSystemMetrics(SM_CYICON) + 1) / 2;
     DrawIcon(dc, x, y, icon_);
-    EndPaint(Handle(), &paint);
     return true;
 }
 

@@ -57,8 +57,8 @@ configure_and_build() {
     local arch=$1 dir; shift
     dir="$BUILD/$arch"
     if [ ! -f "$dir/build.ninja" ]; then
-        cmake -S "$ROOT" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-$arch.cmake" "$@"
+        # The preset of the architecture (CMakePresets.json); the folder may be elsewhere.
+        ( cd "$ROOT" && cmake --preset "$arch" -B "$dir" "$@" )
     else
         cmake "$dir" "$@" >/dev/null
     fi

@@ -11,14 +11,13 @@ wine_env "$arch" "$tree/wineprefix"
 start_prefix_server headless
 status=0
 if [ $# -eq 0 ]; then
-    # The benchmarks print their times; they never fail on them.
-    ( cd "$tree" && ctest -R '^(LaunchBenchmark|SheetBenchmark)$' -V --timeout 300 |
+    # The timing benchmarks print their times; they never fail on them.
+    ( cd "$tree" && ctest -L '^timing$' -V --timeout 300 |
         sed -n '/to visible/,/ratio/p' | sed 's/^[0-9]*: //' ) || status=$?
     # The point server's load test and benchmark print their figures; they fail only on real faults.
-    ( cd "$tree" && ctest -R '^Socket(LoadTest|Benchmark)$' -V --timeout 300 >socket-figures.log ) || status=$?
+    ( cd "$tree" && ctest -L '^load$' -V --timeout 300 >socket-figures.log ) || status=$?
     sed -n 's/^[0-9][0-9]*: \(Point server.*\|  .*\|FAILED.*\)$/\1/p' "$tree/socket-figures.log"
-    ( cd "$tree" && ctest -E '^(LaunchBenchmark|SheetBenchmark|SocketLoadTest|SocketBenchmark)$' \
-        --output-on-failure --timeout 300 ) || status=$?
+    ( cd "$tree" && ctest -LE '^(timing|load)$' --output-on-failure --timeout 300 ) || status=$?
 else
     ( cd "$tree" && ctest --output-on-failure --timeout 300 "$@" ) || status=$?
 fi

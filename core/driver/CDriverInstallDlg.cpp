@@ -41,24 +41,22 @@ CDriverInstallDlg::~CDriverInstallDlg()
     // No worker may outlive its window's installation: the next one could start beside it.
     WaitForWorker();
     Destroy();
-    if (background_) DeleteObject(background_);
 }
 
 void CDriverInstallDlg::WaitForWorker()
 {
     if (!worker_) return;
-    WaitForSingleObject(worker_, INFINITE);
-    CloseHandle(worker_);
-    worker_ = nullptr;
+    WaitForSingleObject(worker_.Get(), INFINITE);
+    worker_.Reset();
 }
 
 BOOL CDriverInstallDlg::OnInitDialog()
 {
     SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(Handle());
-    background_ = CreateSolidBrush(kBackground);
+    background_.Reset(CreateSolidBrush(kBackground));
 
-    worker_ = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, WorkerMain, this, 0, nullptr));
+    worker_.Reset(reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, WorkerMain, this, 0, nullptr)));
     SetItemText(IDC_DRIVER_PROGRESS_TEXT, kBaseText);
     SetItemText(IDC_DRIVER_SPARE_TEXT, L" ");
     SetTimer(Handle(), kAnimationTimer, CurrentTiming().animationMs, nullptr);
@@ -116,7 +114,7 @@ INT_PTR CDriverInstallDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         GetClientRect(Handle(), &client);
         HPEN pen = CreatePen(PS_SOLID, 3, kBackground);
         HGDIOBJ oldPen = SelectObject(dc, pen);
-        HGDIOBJ oldBrush = SelectObject(dc, background_ ? background_ : GetStockObject(WHITE_BRUSH));
+        HGDIOBJ oldBrush = SelectObject(dc, background_.Get() ? background_.Get() : GetStockObject(WHITE_BRUSH));
         Rectangle(dc, client.left, client.top, client.right, client.bottom);
         SelectObject(dc, oldBrush);
         SelectObject(dc, oldPen);
@@ -129,7 +127,7 @@ INT_PTR CDriverInstallDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam,
         HDC dc = reinterpret_cast<HDC>(wParam);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, RGB(0, 0, 0));
-        return reinterpret_cast<INT_PTR>(background_ ? background_ : GetStockObject(WHITE_BRUSH));
+        return reinterpret_cast<INT_PTR>(background_.Get() ? background_.Get() : GetStockObject(WHITE_BRUSH));
     }
     default:
         return 0;

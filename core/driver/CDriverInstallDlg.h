@@ -7,6 +7,7 @@
 #include <string>
 
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
 
 namespace DRIVER {
 
@@ -46,8 +47,8 @@ private:
     void OnInstallFinished();
     void Redraw();
 
-    HANDLE worker_ = nullptr;
-    HBRUSH background_ = nullptr;
+    kit::UniqueHandle worker_;
+    kit::GdiObject background_;
     bool resultShown_ = false;
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/driver/DeviceInfoSet.h"
 #include "core/driver/InstallerSupport.h"
+#include "framework/Handles.h"
 
 namespace DRIVER {
 namespace {
@@ -62,12 +63,10 @@ bool CDriverSetupHelper::UpdateOrCreateDevice(const std::wstring& infPath, const
                                               BOOL* rebootNeeded)
 {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(infPath.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
+    if (!kit::FileSearch(infPath.c_str(), found)) {
         ShowInstallerMessage(L"找不到文件：" + infPath);
         return false;
     }
-    FindClose(search);
 
     BOOL reboot = FALSE;
     if (IsHardwareIdPresent(hardwareId)) {

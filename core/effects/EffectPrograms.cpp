@@ -3,8 +3,8 @@
 #include <shellapi.h>
 #include <shlwapi.h>
 
-#include "core/effects/CurrentDirectoryScope.h"
-#include "core/frame/TessalyApi.h"
+#include "framework/CurrentDirectoryScope.h"
+#include "core/frame/Processes.h"
 
 namespace tessaly {
 
@@ -37,7 +37,7 @@ bool StartEffect(const wchar_t* path)
     // A relative path would no longer lead to the file once its folder is current.
     const std::wstring fullPath = FullPathOf(path);
     if (fullPath.empty()) return false;
-    CurrentDirectoryScope inEffectFolder(FolderOf(fullPath));
+    kit::CurrentDirectoryScope inEffectFolder(FolderOf(fullPath));
     const HINSTANCE result =
         ShellExecuteW(nullptr, L"open", fullPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
     return reinterpret_cast<INT_PTR>(result) > 32;
@@ -45,7 +45,7 @@ bool StartEffect(const wchar_t* path)
 
 int StopEffect(const wchar_t* path)
 {
-    return KillProcessByName(path);
+    return KillProcesses(path);
 }
 
 HWND FindEffectWindow()

@@ -10,9 +10,9 @@
 #include "core/effects/EffectPrograms.h"
 #include "core/effects/LastEffectPath.h"
 #include "core/effects/Playlist.h"
-#include "core/frame/TessalyApi.h"
+#include "core/frame/Processes.h"
 #include "core/resources/EffectPageIds.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "core/text/ConfigFile.h"
 #include "framework/CurrentDirectoryScope.h"
 #include "framework/DataExchange.h"
@@ -275,7 +275,7 @@ void CPageEffect::OnPlaySelected()
     if (row < 0) return;
     std::wstring& last = tessaly::LastEffectPath();
     if (!last.empty()) {
-        KillProcessByName(last.c_str());
+        tessaly::KillProcesses(last.c_str());
         last.clear();
     }
     LVITEMW item{};
@@ -283,7 +283,7 @@ void CPageEffect::OnPlaySelected()
     item.iItem = row;
     SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
     std::wstring path = paths_[static_cast<int>(item.lParam)];
-    if (!PlayEffect(path.c_str())) return;
+    if (!tessaly::StartEffect(path.c_str())) return;
     last = path;
     SendMessageW(Sheet(), WM_CLOSE, 0, 0);
     std::wstring title = option::LanguageText(L"6");

@@ -7,8 +7,7 @@
 
 #include <cwctype>
 
-#include "core/frame/TessalyApi.h"
-#include "core/frame/UniqueHandle.h"
+#include "framework/Handles.h"
 
 namespace tessaly {
 namespace {
@@ -32,7 +31,7 @@ std::wstring Trimmed(const std::wstring& text)
 template <typename Visit>
 bool ForEachProcess(Visit visit)
 {
-    UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    kit::UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     PROCESSENTRY32W entry = {};
     entry.dwSize = sizeof(entry);
@@ -41,7 +40,7 @@ bool ForEachProcess(Visit visit)
     return true;
 }
 
-// The image name that KillProcessByName looks for.
+// The image name that KillProcesses looks for.
 std::wstring ImageNameToKill(const wchar_t* nameOrPath)
 {
     std::wstring name = Trimmed(Lower(nameOrPath));
@@ -73,24 +72,22 @@ void StartProgramIfPresent(const wchar_t* file, int showCommand)
     if (PathFileExistsW(file)) ShellExecuteW(nullptr, L"open", file, nullptr, nullptr, showCommand);
 }
 
-}  // namespace tessaly
-
-int KillProcessByName(const wchar_t* name)
+int KillProcesses(const wchar_t* name)
 {
     if (!name) return -1;
-    std::wstring wanted = tessaly::ImageNameToKill(name);
+    std::wstring wanted = ImageNameToKill(name);
     bool matched = false, failed = false;
-    tessaly::ForEachProcess([&](const PROCESSENTRY32W& entry) {
+    ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (_wcsicmp(entry.szExeFile, wanted.c_str()) != 0) return true;
         matched = true;
-        tessaly::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        kit::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
         failed = !process || !TerminateProcess(process.Get(), 0);
         return !failed;
     });
     return matched && !failed ? 1 : 0;
 }
 
-void OpenCmdByCommand(std::wstring commandLine, unsigned short showCommand, int wait)
+void RunCommand(std::wstring commandLine, unsigned short showCommand, int wait)
 {
     STARTUPINFOW startup = {};
     GetStartupInfoW(&startup);
@@ -106,6 +103,8 @@ void OpenCmdByCommand(std::wstring commandLine, unsigned short showCommand, int 
     PROCESS_INFORMATION info = {};
     if (!CreateProcessW(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return;
-    tessaly::UniqueHandle process(info.hProcess), thread(info.hThread);
+    kit::UniqueHandle process(info.hProcess), thread(info.hThread);
     if (wait) WaitForSingleObject(process.Get(), INFINITE);
 }
+
+}  // namespace tessaly

@@ -7,6 +7,7 @@
 #include <cwctype>
 
 #include "core/resources/ScreenAreaDlg_rc.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 
 namespace {
@@ -200,10 +201,8 @@ INT_PTR CDlgScreenArea::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bo
         return TRUE;
     }
     case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = BeginPaint(Handle(), &paint);
-        Draw(dc);
-        EndPaint(Handle(), &paint);
+        kit::PaintDC dc(Handle());
+        Draw(dc.Get());
         handled = true;
         return 0;
     }

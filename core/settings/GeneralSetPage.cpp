@@ -6,11 +6,10 @@
 
 #include <string>
 
-#include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/frame/TrackerFiles.h"
 #include "core/resources/GeneralPageIds.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "core/settings/SaveFailures.h"
 #include "core/settings/StartWithWindows.h"
 #include "core/text/ConfigFile.h"
@@ -45,7 +44,7 @@ const kit::Caption kCaptions[] = {
 
 TouchManager* Touch()
 {
-    return TheApp().touchManager;
+    return TouchManager::Current();
 }
 
 int OutputIndex(tessaly::OutputMode mode)

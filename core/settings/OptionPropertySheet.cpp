@@ -1,7 +1,7 @@
 #include "core/settings/OptionPropertySheet.h"
 
 #include "core/frame/TrackerFiles.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "core/settings/SaveFailures.h"
 #include "framework/ResourceScope.h"
 #include "framework/Handles.h"

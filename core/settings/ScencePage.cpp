@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "core/frame/TessalyApi.h"
+#include "core/frame/Processes.h"
 #include "core/frame/TrackerFiles.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "core/settings/SaveFailures.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/ofxXmlSettings.h"
@@ -107,7 +107,7 @@ bool CScencePage::OnCommand(WORD id, WORD code, HWND)
         SetModified();
         return true;
     case IDC_SCENE_POWER_OPTIONS:
-        OpenCmdByCommand(kPowerOptions, SW_HIDE, 0);
+        tessaly::RunCommand(kPowerOptions, SW_HIDE, 0);
         return true;
     case IDC_SCENE_SHAPED_AREA:
         kit::IsChecked(Handle(), id);

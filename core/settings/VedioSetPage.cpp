@@ -4,7 +4,7 @@
 
 #include "core/frame/LibraryState.h"
 #include "core/frame/TrackerFiles.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "framework/DataExchange.h"
 
 namespace {

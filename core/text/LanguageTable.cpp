@@ -4,7 +4,6 @@
 
 #include <sstream>
 
-#include "core/frame/TessalyApi.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/Utf16File.h"
 #include "framework/MessageBox.h"
@@ -108,13 +107,3 @@ tstring LanguageTable::Lookup(const wchar_t* id) const
 }
 
 }  // namespace tessaly
-
-tstring GetLanStr(const wchar_t* id)
-{
-    return tessaly::LanguageTable::Instance().Lookup(id);
-}
-
-tstring GetSettingStr()
-{
-    return GetLanStr(L"26");
-}

@@ -1,6 +1,6 @@
 #include "core/touch/Cursor.h"
 
-#include "core/frame/BrimwellApp.h"
+#include "framework/Application.h"
 #include "core/resources/Cursors_rc.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
@@ -12,9 +12,15 @@ namespace {
 
 SystemCursorSetter g_setter = SetSystemCursor;
 
+// The caption of the library's boxes: the file name of the module this code is linked into.
+std::wstring LibraryTitle()
+{
+    return kit::ModuleTitle(kit::ThisModule());
+}
+
 void ShowCursorFailure()
 {
-    kit::ShowMessageBox(nullptr, L"设置光标失败", TheApp().Title().c_str(), MB_OK);
+    kit::ShowMessageBox(nullptr, L"设置光标失败", LibraryTitle().c_str(), MB_OK);
 }
 
 // The system takes the cursor it is given and destroys it later, so it must be a private
@@ -45,7 +51,7 @@ SystemCursorSetter SetSystemCursorSetter(SystemCursorSetter setter)
 void SetDotCursor(bool skipQuestion)
 {
     if (!skipQuestion &&
-        kit::ShowMessageBox(nullptr, L"确保融合软件已经停止拼接\n是否继续?", TheApp().Title().c_str(), MB_YESNO) != IDYES)
+        kit::ShowMessageBox(nullptr, L"确保融合软件已经停止拼接\n是否继续?", LibraryTitle().c_str(), MB_YESNO) != IDYES)
         return;
     if (ReplaceNormalArrow(IDC_DOT_CURSOR))
         dotCursorActive = true;

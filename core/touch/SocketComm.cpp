@@ -9,19 +9,6 @@
 
 namespace {
 
-// A critical section cannot fail to be entered, unlike a lock that allocates on first use:
-// the server must keep going when the address space runs low.
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& section) : section_(section) { EnterCriticalSection(&section_); }
-    ~Locked() { LeaveCriticalSection(&section_); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& section_;
-};
-
 // Client threads end within one read wait once receiving is switched off; this leaves
 // room for a loaded machine without letting a stuck peer hold the shutdown for long.
 constexpr DWORD kClientJoinMs = 2000;
@@ -37,7 +24,6 @@ CSocketComm& LibrarySocketServer()
 CSocketComm::CSocketComm(std::wstring portText, size_t peerLimit)
     : portText_(std::move(portText)), peerLimit_(peerLimit)
 {
-    InitializeCriticalSection(&clientsLock);
     stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
@@ -46,7 +32,6 @@ CSocketComm::~CSocketComm()
     StopServer();
     // A thread that has not ended (or was ended holding it) may still touch the lock.
     if (abandoned_ || clientThreads_.load() != 0) return;
-    DeleteCriticalSection(&clientsLock);
     if (stopEvent_) CloseHandle(stopEvent_);
 }
 
@@ -171,7 +156,7 @@ void CSocketComm::ServeConnections()
 
 bool CSocketComm::AddClient(SOCKET peer)
 {
-    Locked lock(clientsLock);
+    kit::CriticalSection::Lock lock(clientsLock);
     if (clients.size() >= peerLimit_) return false;
     try {
         clients.push_back(peer);
@@ -183,14 +168,14 @@ bool CSocketComm::AddClient(SOCKET peer)
 
 void CSocketComm::RemoveClient(SOCKET peer)
 {
-    Locked lock(clientsLock);
+    kit::CriticalSection::Lock lock(clientsLock);
     auto found = std::find(clients.begin(), clients.end(), peer);
     if (found != clients.end()) clients.erase(found);
 }
 
 size_t CSocketComm::PeerCount() const
 {
-    Locked lock(clientsLock);
+    kit::CriticalSection::Lock lock(clientsLock);
     return clients.size();
 }
 
@@ -306,7 +291,7 @@ void CSocketComm::StopServer()
     if (abandoned_ || clientThreads_.load() > 0) return;
     std::vector<SOCKET> left;
     {
-        Locked lock(clientsLock);
+        kit::CriticalSection::Lock lock(clientsLock);
         left.swap(clients);
     }
     for (SOCKET peer : left) closesocket(peer);

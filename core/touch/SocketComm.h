@@ -5,6 +5,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "framework/CriticalSection.h"
+
 #include <atomic>
 #include <cstdint>
 #include <string>
@@ -104,7 +106,7 @@ private:
     std::atomic<SOCKET> listener{INVALID_SOCKET};
     HANDLE acceptThread = nullptr;
     std::vector<SOCKET> clients;
-    mutable CRITICAL_SECTION clientsLock;
+    mutable kit::CriticalSection clientsLock;
     std::atomic<bool> receiveEnabled{true};
     HANDLE stopEvent_ = nullptr;  // set with receiveEnabled cleared, so that waiting peers see it at once
     std::atomic<long> clientThreads_{0};

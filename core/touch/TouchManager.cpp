@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "core/frame/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/frame/TrackerFiles.h"
 #include "core/text/ConfigFile.h"
@@ -32,7 +31,7 @@ int DefaultSamePointMilliseconds(int device)
 TouchManager::TouchManager()
 {
     namespace config = tessaly::config;
-    TheApp().touchManager = this;
+    current_ = this;
 
     win7TouchMode = tessaly::TouchPlatformSupported() ? 1 : 0;
 
@@ -56,7 +55,14 @@ TouchManager::TouchManager()
 
 TouchManager::~TouchManager()
 {
-    if (TheApp().touchManager == this) TheApp().touchManager = nullptr;
+    if (current_ == this) current_ = nullptr;
+}
+
+TouchManager* TouchManager::current_ = nullptr;
+
+TouchManager* TouchManager::Current()
+{
+    return current_;
 }
 
 TouchManager& TouchManager::CreateLibraryInstance()

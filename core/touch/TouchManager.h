@@ -14,7 +14,7 @@
 class TouchManager {
 public:
     // Reads the tracker file of the current device type and the configuration, and
-    // publishes itself in the application object.
+    // becomes the current touch state.
     TouchManager();
     ~TouchManager();
     TouchManager(const TouchManager&) = delete;
@@ -22,6 +22,8 @@ public:
 
     // The library's own, built once when it loads (after the device type is known).
     static TouchManager& CreateLibraryInstance();
+    // The touch state last built and still alive; null before the library's is built.
+    static TouchManager* Current();
 
     // Discards the processors and makes `blobCapacity` fresh ones at `smoothingLevel`.
     void RebuildProcessors();
@@ -62,4 +64,6 @@ public:
 
 private:
     void StopWindows7Touch();
+
+    static TouchManager* current_;
 };

@@ -4,7 +4,6 @@
 #include <shlwapi.h>
 
 #include "core/frame/Processes.h"
-#include "core/frame/TessalyApi.h"
 #include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"
 
@@ -55,7 +54,7 @@ void StartTouchSimulator(const TouchManager& touch)
 
 void StopTouchSimulator()
 {
-    if (IsProcessRunning(kProgram)) KillProcessByName(kProgram);
+    if (IsProcessRunning(kProgram)) KillProcesses(kProgram);
 }
 
 SimulatorWait SetSimulatorWait(SimulatorWait wait)

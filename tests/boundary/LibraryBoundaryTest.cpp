@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/text/tstring.h"
 
 TEST(LibraryBoundary, TheLibrarysThrownTextIsCaughtByTheProgram)

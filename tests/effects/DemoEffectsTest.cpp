@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "core/effects/CurrentDirectoryScope.h"
-#include "core/frame/TessalyApi.h"
+#include "framework/CurrentDirectoryScope.h"
+#include "core/library/TessalyApi.h"
 
 namespace {
 
@@ -43,7 +43,7 @@ protected:
         WaitForEffectWindow(false, 5000);
     }
 
-    tessaly::CurrentDirectoryScope inInstallation_;
+    kit::CurrentDirectoryScope inInstallation_;
 };
 
 TEST_F(DemoEffects, PlaylistHoldsEveryDemoForOneAndAHalfMinutes)

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame/BrimwellApp.h"
+#include "core/library/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/resources/GeneralPageIds.h"
 #include "core/settings/StartWithWindows.h"
@@ -194,7 +194,7 @@ TEST_F(GeneralPage, ControlWindowBoxFollowsTheRecognisersWindowInDebugMode)
 
 }  // namespace
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/touch/TouchSimulator.h"
 #include "tests/unit/TouchFakes.h"
 

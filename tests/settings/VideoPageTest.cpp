@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "core/frame/LibraryState.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/resources/VideoPageIds.h"
 #include "core/resources/VideoSourceDlgIds.h"
 #include "core/settings/CDialogVedioSrc.h"
-#include "core/settings/LanguageCaption.h"
+#include "core/text/LanguageCaption.h"
 #include "framework/DataExchange.h"
 #include "framework/MessageBox.h"
 #include "tests/settings/OptionSheetDriver.h"

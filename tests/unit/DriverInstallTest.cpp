@@ -11,7 +11,7 @@
 #include "core/driver/CDriverInstallDlg.h"
 #include "core/driver/DriverInstall.h"
 #include "core/driver/DriverPlatform.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/resources/DriverInstallDlg_rc.h"
 #include "framework/ResourceScope.h"
 #include "tests/unit/DriverTestFiles.h"

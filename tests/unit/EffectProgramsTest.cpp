@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "core/effects/CurrentDirectoryScope.h"
-#include "core/frame/TessalyApi.h"
+#include "framework/CurrentDirectoryScope.h"
+#include "core/library/TessalyApi.h"
 #include "tests/support/TestFiles.h"
 #include "tests/unit/TempFolder.h"
 
@@ -57,7 +57,7 @@ protected:
 
 TEST_F(CommandFileEffectTest, StartsFromItsOwnFolderAndRestoresTheCurrentOne)
 {
-    tessaly::CurrentDirectoryScope inInstallation(folder_.Path());
+    kit::CurrentDirectoryScope inInstallation(folder_.Path());
     const std::wstring before = CurrentFolder();
 
     ASSERT_TRUE(PlayEffect((effectFolder_ + L"\\probe.cmd").c_str()));
@@ -67,7 +67,7 @@ TEST_F(CommandFileEffectTest, StartsFromItsOwnFolderAndRestoresTheCurrentOne)
 
 TEST_F(CommandFileEffectTest, RelativePathStillLeadsToTheFileFromItsFolder)
 {
-    tessaly::CurrentDirectoryScope inInstallation(folder_.Path());
+    kit::CurrentDirectoryScope inInstallation(folder_.Path());
     const std::wstring before = CurrentFolder();
 
     ASSERT_TRUE(PlayEffect(L"effects\\Probe One\\probe.cmd"));
@@ -79,7 +79,7 @@ TEST(PlayEffect, FailsWithoutChangingTheCurrentFolder)
 {
     TempFolder folder;
     const std::wstring unopenable = folder.WriteFile(L"fx\\effect.pavora-unknown", "x");
-    tessaly::CurrentDirectoryScope inInstallation(folder.Path());
+    kit::CurrentDirectoryScope inInstallation(folder.Path());
     const std::wstring before = CurrentFolder();
 
     EXPECT_FALSE(PlayEffect((folder.Path() + L"\\fx\\gone.cmd").c_str()));

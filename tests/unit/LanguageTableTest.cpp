@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/text/LanguageTable.h"
 #include "tests/unit/MessageBoxRecorder.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "core/effects/CurrentDirectoryScope.h"
+#include "framework/CurrentDirectoryScope.h"
 #include "core/effects/Playlist.h"
 #include "core/effects/PlaylistEditing.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/text/XmlFileLimits.h"
 #include "tests/unit/TempFolder.h"
 
@@ -270,7 +270,7 @@ TEST(LibraryPlaylist, LoadsFromTheCurrentFolderIntoTheSameList)
     TempFolder folder;
     const std::string program = Ansi(folder.WriteFile(L"fx\\effect.exe", ""));
     const std::string entry = "<Effect><file>" + program + "</file><time>1.5</time></Effect>";
-    tessaly::CurrentDirectoryScope inInstallation(folder.Path());
+    kit::CurrentDirectoryScope inInstallation(folder.Path());
 
     EffectList* const list = GetEffectPlayInfo();
     folder.WriteFile(L"data\\EffectPath.xml", "<Effects>" + entry + "</Effects>");

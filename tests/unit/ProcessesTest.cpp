@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/frame/Processes.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "tests/unit/ScratchFolder.h"
 
 using frame_tests::ScratchFolder;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/frame/LibraryState.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/resources/ToolBarDlg_rc.h"
 #include "core/settings/CDlgToolBar.h"
 #include "core/text/ConfigFile.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "core/frame/LibraryState.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/text/ConfigFile.h"
 #include "core/touch/TouchManager.h"
 #include "framework/MessageBox.h"

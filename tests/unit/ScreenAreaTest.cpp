@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/resources/ScreenAreaDlg_rc.h"
 #include "core/settings/CDlgScreenArea.h"
 #include "framework/MessageBox.h"

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/frame/BrimwellApp.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/BrimwellApp.h"
+#include "core/library/TessalyApi.h"
 #include "core/frame/TrackerFiles.h"
 #include "core/touch/TouchManager.h"
 #include "tests/unit/InstallFolder.h"
@@ -169,7 +169,7 @@ TEST_F(TouchStateTest, TouchWindowsAreRegisteredOnceAndOnlyForMultiPointOutput)
 {
     {
         TouchManager touch;
-        EXPECT_EQ(&touch, TheApp().touchManager);
+        EXPECT_EQ(&touch, TouchManager::Current());
         MyRegisterTouchWindow(FakeWindow(1));
         EXPECT_TRUE(touch.touchWindows.empty());
 
@@ -183,7 +183,7 @@ TEST_F(TouchStateTest, TouchWindowsAreRegisteredOnceAndOnlyForMultiPointOutput)
         EXPECT_EQ((std::vector<HWND>{FakeWindow(1), FakeWindow(3)}), touch.touchWindows);
     }
     // Without a touch state the exports do nothing.
-    EXPECT_EQ(nullptr, TheApp().touchManager);
+    EXPECT_EQ(nullptr, TouchManager::Current());
     EXPECT_FALSE(IsWindows7TouchMode());
     MyRegisterTouchWindow(FakeWindow(1));
     SetWin7TouchMode();

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/touch/TouchManager.h"
 #include "tests/unit/InstallFolder.h"
 #include "tests/unit/MessageBoxRecorder.h"

@@ -2,7 +2,7 @@
 // would, and ends when the window is closed.
 #include <windows.h>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
 {

@@ -14,7 +14,7 @@
 #include <set>
 #include <vector>
 
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 
 namespace {
 

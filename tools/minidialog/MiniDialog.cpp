@@ -23,7 +23,7 @@
 #include "core/resources/VideoPageIds.h"
 #include "tools/minidialog/resource.h"
 #ifdef PAVORA_WITH_LIBRARY
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #endif
 #ifdef PAVORA_WITH_SYSTEM_DLLS
 #include <commdlg.h>

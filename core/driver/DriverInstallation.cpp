@@ -1,14 +1,14 @@
-// The exported driver installation: the presence check on the caller's thread, then an
-// install thread that owns the progress window and records a success.
-#include "core/frame/TessalyApi.h"
+// The driver installation: the presence check on the caller's thread, then an install
+// thread that owns the progress window and records a success.
+#include "core/driver/DriverInstall.h"
 
 #include <process.h>
 
 #include "core/driver/CDlgBruthDriverSetup.h"
 #include "core/driver/CDriverInstallDlg.h"
-#include "core/driver/DriverInstall.h"
 #include "core/driver/DriverPlatform.h"
 #include "core/frame/LibraryState.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
 
@@ -21,11 +21,11 @@ HANDLE const kStarting = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2));
 
 void WriteDriverInstalled()
 {
-    HKEY key = nullptr;
-    if (RegCreateKeyW(HKEY_CURRENT_USER, L"SOFTWARE\\vrel", &key) != ERROR_SUCCESS) return;
+    kit::RegistryKey key;
+    if (!key.Create(HKEY_CURRENT_USER, L"SOFTWARE\\vrel", KEY_SET_VALUE)) return;
     DWORD value = 0;
-    RegSetValueExW(key, L"bDriverInstalled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    RegCloseKey(key);
+    RegSetValueExW(key.Get(), L"bDriverInstalled", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                   sizeof(value));
 }
 
 unsigned __stdcall InstallThreadMain(void* resources)
@@ -63,7 +63,7 @@ bool DRIVER::DriverInstallRunning()
     return g_installThread != nullptr;
 }
 
-void __stdcall InstallDriver(HWND parent, int /*ignored*/)
+void DRIVER::InstallDriverFor(HWND parent)
 {
     kit::ModuleStateScope scope(tessaly::Library().instance);
     std::wstring infPath = DRIVER::InfPathForThisSystem();

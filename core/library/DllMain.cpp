@@ -1,7 +1,7 @@
 // Load and unload of the library. Only in Tessaly.dll, not in the unit tests' copy of its code.
 #include <windows.h>
 
-#include "core/frame/BrimwellApp.h"
+#include "core/library/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"

@@ -1,7 +1,7 @@
 // The small exports whose behaviour belongs to the library frame itself.
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 
-#include "core/frame/BrimwellApp.h"
+#include "core/library/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/settings/OptionPropertySheet.h"
 #include "core/settings/CDialogVedioSrc.h"
@@ -43,7 +43,7 @@ int Reset()
 {
     namespace config = tessaly::config;
     kit::ModuleStateScope scope(tessaly::Library().instance);
-    if (TouchManager* touch = TheApp().touchManager) touch->SetFilterWay(0);
+    if (TouchManager* touch = TouchManager::Current()) touch->SetFilterWay(0);
     config::WriteString(config::kFilterWay, L"0");
     config::WriteString(config::kDotCursor, L"0");
     return kit::ShowMessageBox(nullptr, L"恢复默认配置成功\n请重启软件", TheApp().Title().c_str(), MB_OK);

@@ -2,17 +2,7 @@
 #include "core/effects/EffectPrograms.h"
 #include "core/effects/LastEffectPath.h"
 #include "core/effects/Playlist.h"
-#include "core/frame/TessalyApi.h"
-
-namespace tessaly {
-
-std::wstring& LastEffectPath()
-{
-    static std::wstring path;
-    return path;
-}
-
-}  // namespace tessaly
+#include "core/library/TessalyApi.h"
 
 unsigned char AnalysisEffectXml()
 {

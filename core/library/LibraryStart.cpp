@@ -8,13 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "core/frame/BrimwellApp.h"
+#include "core/library/BrimwellApp.h"
 #include "core/frame/LibraryState.h"
 #include "core/frame/Processes.h"
-#include "core/frame/TessalyApi.h"
+#include "core/library/TessalyApi.h"
 #include "core/text/ConfigFile.h"
 #include "core/touch/Cursor.h"
 #include "framework/Dialog.h"
+#include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/ResourceScope.h"
 
@@ -38,7 +39,7 @@ void ClearReadOnlyBelow(const std::wstring& folder)
 // Starting a process costs the shell tens of milliseconds, and the launcher's bar shows
 // only once InitData has returned; nothing waits for the command, so it is started from a
 // thread of its own. The thread holds the library until it has ended.
-HANDLE g_clearing = nullptr;
+kit::UniqueHandle g_clearing;
 
 struct ClearingStart {
     std::wstring folder;
@@ -71,17 +72,15 @@ void StartClearingReadOnly(const std::wstring& folder)
         return;
     }
     start.release();
-    if (g_clearing) CloseHandle(g_clearing);
-    g_clearing = thread;
+    g_clearing.Reset(thread);
 }
 
 // A launcher that ends at once must still have started the command.
 void FinishClearingReadOnly()
 {
     if (!g_clearing) return;
-    WaitForSingleObject(g_clearing, 5000);
-    CloseHandle(g_clearing);
-    g_clearing = nullptr;
+    WaitForSingleObject(g_clearing.Get(), 5000);
+    g_clearing.Reset();
 }
 
 // Security programs that block the mouse input or the camera of the pen and laser devices.
@@ -125,7 +124,7 @@ void __stdcall CloseCCV()
         std::wstring path(program, length);
         path.erase(path.rfind(L'\\') + 1);
         path += kKeepAwakeProgram;
-        if (PathFileExistsW(path.c_str())) KillProcessByName(path.c_str());
+        if (PathFileExistsW(path.c_str())) tessaly::KillProcesses(path.c_str());
     }
     RestoreCursor();
 }

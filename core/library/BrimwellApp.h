@@ -3,8 +3,6 @@
 
 #include "framework/Application.h"
 
-class TouchManager;
-
 // The library's application object: started when the library is attached to the
 // process, ended when it is detached.
 class CBrimwellApp : public kit::Application {
@@ -14,7 +12,6 @@ public:
 
     // The caption of the library's own message boxes: the module's file name without extension.
 
-    TouchManager* touchManager = nullptr;
     void* ownerWindow = nullptr;
     // Set when the library is unloaded because the process ends: the system has then
     // already ended the library's threads.

@@ -1,4 +1,4 @@
-#include "core/frame/BrimwellApp.h"
+#include "core/library/BrimwellApp.h"
 
 #include <winsock2.h>
 #include <commctrl.h>

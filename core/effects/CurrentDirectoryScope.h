@@ -1,6 +1,0 @@
-#pragma once
-#include "framework/CurrentDirectoryScope.h"
-
-namespace tessaly {
-using kit::CurrentDirectoryScope;
-}

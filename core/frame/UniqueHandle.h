@@ -1,6 +1,0 @@
-#pragma once
-#include "framework/Handles.h"
-
-namespace tessaly {
-using kit::UniqueHandle;
-}
