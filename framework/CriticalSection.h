@@ -8,10 +8,15 @@ namespace kit {
 class CriticalSection {
 public:
     CriticalSection() { InitializeCriticalSection(&section_); }
-    ~CriticalSection() { DeleteCriticalSection(&section_); }
+    ~CriticalSection()
+    {
+        if (!abandoned_) DeleteCriticalSection(&section_);
+    }
     CriticalSection(const CriticalSection&) = delete;
     CriticalSection& operator=(const CriticalSection&) = delete;
 
+    // Left undeleted: a thread that has not ended may still enter it after its owner went.
+    void Abandon() { abandoned_ = true; }
     void Enter() { EnterCriticalSection(&section_); }
     void Leave() { LeaveCriticalSection(&section_); }
 
@@ -29,6 +34,7 @@ public:
 
 private:
     CRITICAL_SECTION section_;
+    bool abandoned_ = false;
 };
 
 }  // namespace kit

@@ -31,7 +31,10 @@ CSocketComm::~CSocketComm()
 {
     StopServer();
     // A thread that has not ended (or was ended holding it) may still touch the lock.
-    if (abandoned_ || clientThreads_.load() != 0) return;
+    if (abandoned_ || clientThreads_.load() != 0) {
+        clientsLock.Abandon();
+        return;
+    }
     if (stopEvent_) CloseHandle(stopEvent_);
 }
 
