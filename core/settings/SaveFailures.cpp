@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/frame/CameraList.h"
 #include "core/frame/TrackerFiles.h"
 #include "core/text/ConfigFile.h"
 #include "framework/MessageBox.h"
@@ -9,6 +10,12 @@
 namespace option {
 
 namespace {
+
+// The library's own file names are ASCII.
+std::wstring Wide(const std::string& name)
+{
+    return std::wstring(name.begin(), name.end());
+}
 
 bool Holds(const std::vector<std::wstring>& files, const std::wstring& file)
 {
@@ -47,9 +54,12 @@ SaveFailures& SheetSaveFailures()
 
 bool NoteTrackerWrite(bool written)
 {
-    if (written) return true;
-    std::string path = tessaly::TrackerConfigPath();  // ASCII names only
-    return SheetSaveFailures().Note(false, std::wstring(path.begin(), path.end()));
+    return written || SheetSaveFailures().Note(false, Wide(tessaly::TrackerConfigPath()));
+}
+
+bool NoteCameraListWrite(bool written)
+{
+    return SheetSaveFailures().Note(written, Wide(tessaly::kCameraListFile));
 }
 
 bool NoteConfigWrite(bool written)

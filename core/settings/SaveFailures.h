@@ -27,8 +27,9 @@ private:
 // The one the option sheet and its pages share.
 SaveFailures& SheetSaveFailures();
 
-// Tracker and configuration writes of the pages, noted when they fail.
+// Tracker, camera list and configuration writes of the pages, noted when they fail.
 bool NoteTrackerWrite(bool written);
+bool NoteCameraListWrite(bool written);
 bool NoteConfigWrite(bool written);
 
 }  // namespace option

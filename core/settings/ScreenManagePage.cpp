@@ -123,8 +123,7 @@ void CScreenManagePage::Store()
 {
     option::NoteConfigWrite(
         config::WriteInt(config::kMaskCommonCamera, kit::IsChecked(Handle(), IDC_SCREEN_ORDINARY_CAMERAS) ? 0 : 1));
-    const std::string file = tessaly::kCameraListFile;
-    option::SheetSaveFailures().Note(tessaly::SaveCameraList(cameras), std::wstring(file.begin(), file.end()));
+    option::NoteCameraListWrite(tessaly::SaveCameraList(cameras));
 }
 
 void CScreenManagePage::OnDestroy()

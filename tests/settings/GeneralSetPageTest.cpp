@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,21 @@ protected:
             ADD_FAILURE() << "unexpected message box";
             return kit::FirstButtonOf(call.type);
         });
+    }
+
+    // A sheet opened on the general page, with `act` run there; `act` closes the sheet.
+    static void OnGeneralPage(const std::function<void(DrivenOptionSheet&, HWND)>& act)
+    {
+        DrivenOptionSheet sheet;
+        sheet.steps = {
+            [](DrivenOptionSheet& s) { s.Select(1); },
+            [&act](DrivenOptionSheet& s) {
+                HWND page = s.GeneralPage().Handle();
+                ASSERT_NE(page, nullptr);
+                act(s, page);
+            },
+        };
+        sheet.DoModal();
     }
 
     std::vector<kit::MessageBoxCall> boxes_;
@@ -121,24 +137,17 @@ TEST_F(GeneralPage, StartWithWindowsIsRegisteredRemovedAndReadBack)
     ASSERT_TRUE(option::RegisterToStart(false));
 
     auto caption = [](HWND page) { return kit::ReadText(page, IDC_GENERAL_START_WITH_WINDOWS); };
-    DrivenOptionSheet sheet;
-    sheet.steps = {
-        [](DrivenOptionSheet& s) { s.Select(1); },
-        [&](DrivenOptionSheet& s) {
-            HWND page = s.GeneralPage().Handle();
-            ASSERT_NE(page, nullptr);
-            std::wstring off = caption(page);
-            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
-            EXPECT_TRUE(option::IsRegisteredToStart());
-            EXPECT_EQ(caption(page), L"取消启动");
-            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
-            EXPECT_FALSE(option::IsRegisteredToStart());
-            EXPECT_EQ(caption(page), off);
-            SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
-            s.Press(PSBTN_OK);
-        },
-    };
-    sheet.DoModal();
+    OnGeneralPage([&](DrivenOptionSheet& s, HWND page) {
+        std::wstring off = caption(page);
+        SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+        EXPECT_TRUE(option::IsRegisteredToStart());
+        EXPECT_EQ(caption(page), L"取消启动");
+        SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+        EXPECT_FALSE(option::IsRegisteredToStart());
+        EXPECT_EQ(caption(page), off);
+        SendDlgItemMessageW(page, IDC_GENERAL_START_WITH_WINDOWS, BM_CLICK, 0, 0);
+        s.Press(PSBTN_OK);
+    });
     ASSERT_EQ(boxes_.size(), 3u);
     EXPECT_EQ(boxes_[0].text, L"开机启动成功");
     EXPECT_EQ(boxes_[1].text, L"软件开机启动取消");
@@ -213,42 +222,28 @@ TEST_F(GeneralPage, Windows7TouchBoxIsOfferedOnTouchEditionsOnlyAndWritesAtOnce)
     TouchManager touch;
     {
         touch_tests::VersionScope ultimate(touch_tests::FakeVersion(6, 1, 1));
-        DrivenOptionSheet sheet;
-        sheet.steps = {
-            [](DrivenOptionSheet& s) { s.Select(1); },
-            [&](DrivenOptionSheet& s) {
-                HWND page = s.GeneralPage().Handle();
-                ASSERT_NE(page, nullptr);
-                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
-                EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
-                EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 1);
-                EXPECT_EQ(touch.win7TouchMode, 1);
-                SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
-                EXPECT_EQ(touch.win7TouchMode, 0);
-                EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "at once";
-                SendDlgItemMessageW(page, IDC_GENERAL_PICTURE_BROWSER, BM_CLICK, 0, 0);
-                EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 0) << "only when the page goes";
-                s.Press(PSBTN_CANCEL);
-            },
-        };
-        sheet.DoModal();
+        OnGeneralPage([&](DrivenOptionSheet& s, HWND page) {
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
+            EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
+            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 1);
+            EXPECT_EQ(touch.win7TouchMode, 1);
+            SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+            EXPECT_EQ(touch.win7TouchMode, 0);
+            EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "at once";
+            SendDlgItemMessageW(page, IDC_GENERAL_PICTURE_BROWSER, BM_CLICK, 0, 0);
+            EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 0) << "only when the page goes";
+            s.Press(PSBTN_CANCEL);
+        });
         EXPECT_EQ(tessaly::config::ReadInt(tessaly::config::kStartWin7Touch), 1);
     }
     folder.Write(L"data\\ConfigSign.xml", kTouchOn);
     touch_tests::VersionScope enterprise;
-    DrivenOptionSheet sheet;
-    sheet.steps = {
-        [](DrivenOptionSheet& s) { s.Select(1); },
-        [&](DrivenOptionSheet& s) {
-            HWND page = s.GeneralPage().Handle();
-            ASSERT_NE(page, nullptr);
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
-            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
-            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0) << "the file's 1 does not count here";
-            s.Press(PSBTN_CANCEL);
-        },
-    };
-    sheet.DoModal();
+    OnGeneralPage([&](DrivenOptionSheet& s, HWND page) {
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_WIN7_TOUCH)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_GENERAL_PICTURE_BROWSER)));
+        EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0) << "the file's 1 does not count here";
+        s.Press(PSBTN_CANCEL);
+    });
     EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 0) << "stored as shown";
 }
 
@@ -267,24 +262,17 @@ TEST_F(GeneralPage, Windows7TouchSwitchedOnStartsTheSimulatorAndOffStopsIt)
     touch_tests::VersionScope professional(touch_tests::FakeVersion(6, 1, 48));
     TouchManager touch;
     bool started = false, stopped = false;
-    DrivenOptionSheet sheet;
-    sheet.steps = {
-        [](DrivenOptionSheet& s) { s.Select(1); },
-        [&](DrivenOptionSheet& s) {
-            HWND page = s.GeneralPage().Handle();
-            ASSERT_NE(page, nullptr);
-            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0);
-            SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
-            EXPECT_EQ(touch.win7TouchMode, 1);
-            started = tessaly::IsProcessRunning(L"Pellux.exe") && FindWindowW(nullptr, L"Pellux");
-            EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 1) << "at once";
-            SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
-            EXPECT_EQ(touch.win7TouchMode, 0);
-            for (int i = 0; i < 250 && !stopped; ++i, Sleep(20)) stopped = !tessaly::IsProcessRunning(L"Pellux.exe");
-            s.Press(PSBTN_CANCEL);
-        },
-    };
-    sheet.DoModal();
+    OnGeneralPage([&](DrivenOptionSheet& s, HWND page) {
+        EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), 0);
+        SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+        EXPECT_EQ(touch.win7TouchMode, 1);
+        started = tessaly::IsProcessRunning(L"Pellux.exe") && FindWindowW(nullptr, L"Pellux");
+        EXPECT_EQ(TrackerValue("data/ConfigSign.xml", "CORE:BOOLEAN:WIN7TOUCH"), 1) << "at once";
+        SendDlgItemMessageW(page, IDC_GENERAL_WIN7_TOUCH, BM_CLICK, 0, 0);
+        EXPECT_EQ(touch.win7TouchMode, 0);
+        for (int i = 0; i < 250 && !stopped; ++i, Sleep(20)) stopped = !tessaly::IsProcessRunning(L"Pellux.exe");
+        s.Press(PSBTN_CANCEL);
+    });
     SetEnvironmentVariableW(L"PAVORA_SIMULATOR_DELAY", nullptr);
     KillProcessByName(L"Pellux.exe");
     EXPECT_TRUE(started);
@@ -324,22 +312,15 @@ TEST_F(GeneralPage, Windows7TouchAndTheOutputChoiceAreStoredTogether)
         SCOPED_TRACE(c.click);
         folder.Write(L"data\\ConfigDI.xml", c.tracker);
         TouchManager touch;
-        DrivenOptionSheet sheet;
-        sheet.steps = {
-            [](DrivenOptionSheet& s) { s.Select(1); },
-            [&](DrivenOptionSheet& s) {
-                HWND page = s.GeneralPage().Handle();
-                ASSERT_NE(page, nullptr);
-                SendDlgItemMessageW(page, c.click, BM_CLICK, 0, 0);
-                EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), c.box);
-                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_UDP), c.udp);
-                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MOUSE), c.mouse);
-                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_TCP), c.tcp);
-                EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MULTIPOINT), c.multiPoint);
-                s.Press(PSBTN_OK);
-            },
-        };
-        sheet.DoModal();
+        OnGeneralPage([&](DrivenOptionSheet& s, HWND page) {
+            SendDlgItemMessageW(page, c.click, BM_CLICK, 0, 0);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_WIN7_TOUCH), c.box);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_UDP), c.udp);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MOUSE), c.mouse);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_TCP), c.tcp);
+            EXPECT_EQ(Checked(page, IDC_GENERAL_OUTPUT_MULTIPOINT), c.multiPoint);
+            s.Press(PSBTN_OK);
+        });
         EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CONFIG:BOOLEAN:OSCMODE"), c.oscMode);
         EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CONFIG:BOOLEAN:TCPMODE"), c.tcpMode);
         EXPECT_EQ(TrackerValue("data/ConfigDI.xml", "CORE:BOOLEAN:TRANSMIT"), c.transmit);
