@@ -155,7 +155,9 @@ class SecurityWarning : public testing::TestWithParam<SecurityCase> {};
 TEST_P(SecurityWarning, AppearsOnlyForPenDevicesWithTheCheckOnAndAProgramRunning)
 {
     const SecurityCase& item = GetParam();
-    StagedInstall install(L"LibraryStartSecurity");
+    // A folder per case: the launcher's read-only clearing may still walk the last one.
+    std::string name = item.name;
+    StagedInstall install(L"LibraryStartSecurity" + std::wstring(name.begin(), name.end()));
     install.WriteConfig(item.config);
     if (item.running) {
         install.CopyProgram(L"pavora_test_process.exe", item.running);
