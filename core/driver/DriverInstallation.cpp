@@ -4,6 +4,8 @@
 
 #include <process.h>
 
+#include <atomic>
+
 #include "core/driver/CDlgBruthDriverSetup.h"
 #include "core/driver/CDriverInstallDlg.h"
 #include "core/driver/DriverPlatform.h"
@@ -14,10 +16,9 @@
 
 namespace {
 
-// Null when no installation runs. Claimed with a placeholder before the thread exists, so
-// that two callers cannot both start one.
-HANDLE volatile g_installThread = nullptr;
-HANDLE const kStarting = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-2));
+// Claimed before the thread exists, so that two callers cannot both start one; the
+// thread clears it as its last step.
+std::atomic<bool> g_installRunning{false};
 
 void WriteDriverInstalled()
 {
@@ -40,27 +41,24 @@ unsigned __stdcall InstallThreadMain(void* resources)
         success = dialog.success;
     }
     if (success == 1) WriteDriverInstalled();
-    HANDLE self = InterlockedExchangePointer(const_cast<HANDLE*>(&g_installThread), nullptr);
-    if (self && self != kStarting) CloseHandle(self);
+    g_installRunning.store(false);
     return 0;
 }
 
 void StartInstallThread()
 {
-    if (InterlockedCompareExchangePointer(const_cast<HANDLE*>(&g_installThread), kStarting, nullptr) != nullptr)
-        return;
-    // Suspended until its handle is stored, so that its own clearing cannot come first.
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, InstallThreadMain,
-                                                            tessaly::Library().instance, CREATE_SUSPENDED, nullptr));
-    InterlockedExchangePointer(const_cast<HANDLE*>(&g_installThread), thread);
-    if (thread) ResumeThread(thread);
+    bool idle = false;
+    if (!g_installRunning.compare_exchange_strong(idle, true)) return;
+    kit::UniqueHandle thread(reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 0, InstallThreadMain, tessaly::Library().instance, 0, nullptr)));
+    if (!thread) g_installRunning.store(false);
 }
 
 }  // namespace
 
 bool DRIVER::DriverInstallRunning()
 {
-    return g_installThread != nullptr;
+    return g_installRunning.load();
 }
 
 void DRIVER::InstallDriverFor(HWND parent)
@@ -74,7 +72,7 @@ void DRIVER::InstallDriverFor(HWND parent)
         present = false;  // an INF that cannot be read serves no device; nothing may reach the caller
     }
     if (present) {
-        if (!g_installThread) StartInstallThread();
+        StartInstallThread();
         return;
     }
     if (parent) kit::ShowMessageBox(GetParent(parent), L"请先插入光机.", L"提示", MB_ICONWARNING);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "core/touch/UniqueSocket.h"
 #include "framework/MessageBox.h"
 
 namespace {
@@ -22,9 +23,8 @@ CSocketComm& LibrarySocketServer()
 }
 
 CSocketComm::CSocketComm(std::wstring portText, size_t peerLimit)
-    : portText_(std::move(portText)), peerLimit_(peerLimit)
+    : portText_(std::move(portText)), peerLimit_(peerLimit), stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
-    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
 }
 
 CSocketComm::~CSocketComm()
@@ -33,9 +33,8 @@ CSocketComm::~CSocketComm()
     // A thread that has not ended (or was ended holding it) may still touch the lock.
     if (abandoned_ || clientThreads_.load() != 0) {
         clientsLock.Abandon();
-        return;
+        stopEvent_.Release();
     }
-    if (stopEvent_) CloseHandle(stopEvent_);
 }
 
 void CSocketComm::DeliverData(const BYTE*, uint32_t) {}
@@ -92,12 +91,11 @@ uint16_t CSocketComm::ResolvePort(const std::wstring& text)
 bool CSocketComm::OpenListener()
 {
     if (listener.load() != INVALID_SOCKET) return false;
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) return false;
+    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    if (!s) return false;
 
     uint16_t port = ResolvePort(portText_);
     if (port == 0) {
-        closesocket(s);
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -107,12 +105,11 @@ bool CSocketComm::OpenListener()
     address.sin_addr.s_addr = htonl(INADDR_ANY);
 
     BOOL reuse = TRUE;
-    if (setsockopt(s, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse)) != 0 ||
-        bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 || listen(s, SOMAXCONN) != 0) {
-        closesocket(s);
+    if (setsockopt(s.Get(), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&reuse), sizeof(reuse)) != 0 ||
+        bind(s.Get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0 ||
+        listen(s.Get(), SOMAXCONN) != 0)
         return false;
-    }
-    listener.store(s);
+    listener.store(s.Release());
     return true;
 }
 
@@ -121,8 +118,8 @@ bool CSocketComm::StartAcceptThread()
     if (acceptThread || listener.load() == INVALID_SOCKET) return false;
     uintptr_t thread = _beginthreadex(nullptr, 0, AcceptThreadMain, this, CREATE_SUSPENDED, nullptr);
     if (!thread) return false;
-    acceptThread = reinterpret_cast<HANDLE>(thread);
-    ResumeThread(acceptThread);
+    acceptThread.Reset(reinterpret_cast<HANDLE>(thread));
+    ResumeThread(acceptThread.Get());
     return true;
 }
 
@@ -194,9 +191,8 @@ bool CSocketComm::StartClientThread(SOCKET peer)
         delete start;
         return false;
     }
-    HANDLE handle = reinterpret_cast<HANDLE>(thread);
-    ResumeThread(handle);
-    CloseHandle(handle);
+    kit::UniqueHandle handle(reinterpret_cast<HANDLE>(thread));
+    ResumeThread(handle.Get());
     return true;
 }
 
@@ -219,7 +215,7 @@ void CSocketComm::ClientLoop(SOCKET peer)
 bool CSocketComm::DrainPeer(SOCKET peer)
 {
     BYTE buffer[kChunkSize] = {};
-    PeerWait wait(peer, stopEvent_);
+    PeerWait wait(peer, stopEvent_.Get());
     while (receiveEnabled.load()) {
         int count = wait.Armed() ? wait.Read(buffer) : ReadWithTimeout(buffer, peer);
         if (count < 0) return false;
@@ -228,20 +224,17 @@ bool CSocketComm::DrainPeer(SOCKET peer)
     return true;
 }
 
-CSocketComm::PeerWait::PeerWait(SOCKET peer, HANDLE stop) : peer_(peer), stop_(stop)
+CSocketComm::PeerWait::PeerWait(SOCKET peer, HANDLE stop)
+    : peer_(peer), stop_(stop), readable_(CreateEventW(nullptr, FALSE, FALSE, nullptr))
 {
-    readable_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    if (readable_ && stop_ && WSAEventSelect(peer_, readable_, FD_READ | FD_CLOSE) == 0) return;
-    if (readable_) CloseHandle(readable_);
-    readable_ = nullptr;
+    if (readable_ && stop_ && WSAEventSelect(peer_, readable_.Get(), FD_READ | FD_CLOSE) == 0) return;
+    readable_.Reset();
 }
 
 CSocketComm::PeerWait::~PeerWait()
 {
-    if (!readable_) return;
     // Detached while the socket is still ours: once closed, its handle may be a new peer's.
-    WSAEventSelect(peer_, nullptr, 0);
-    CloseHandle(readable_);
+    if (readable_) WSAEventSelect(peer_, nullptr, 0);
 }
 
 int CSocketComm::PeerWait::Read(BYTE* buffer)
@@ -250,7 +243,7 @@ int CSocketComm::PeerWait::Read(BYTE* buffer)
         int count = recv(peer_, reinterpret_cast<char*>(buffer), kChunkSize, 0);
         if (count > 0) return count;
         if (count == 0 || WSAGetLastError() != WSAEWOULDBLOCK) return -1;
-        HANDLE events[] = {stop_, readable_};
+        HANDLE events[] = {stop_, readable_.Get()};
         DWORD woke = WaitForMultipleObjects(2, events, FALSE, INFINITE);
         if (woke == WAIT_OBJECT_0) return 0;
         if (woke != WAIT_OBJECT_0 + 1) return -1;
@@ -279,15 +272,15 @@ void CSocketComm::CloseListener()
 void CSocketComm::StopServer()
 {
     receiveEnabled.store(false);
-    if (stopEvent_) SetEvent(stopEvent_);
+    if (stopEvent_) SetEvent(stopEvent_.Get());
     if (listener.load() != INVALID_SOCKET) {
         CloseListener();
         Sleep(kListenerClosePauseMs);
     }
     if (acceptThread) {
-        if (WaitForSingleObject(acceptThread, kAcceptJoinMs) != WAIT_OBJECT_0) TerminateThread(acceptThread, 1);
-        CloseHandle(acceptThread);
-        acceptThread = nullptr;
+        if (WaitForSingleObject(acceptThread.Get(), kAcceptJoinMs) != WAIT_OBJECT_0)
+            TerminateThread(acceptThread.Get(), 1);
+        acceptThread.Reset();
     }
     // The peers' threads use this object until they end, and their sockets until then.
     WaitForClientThreads(kClientJoinMs);
@@ -309,10 +302,9 @@ void CSocketComm::WaitForClientThreads(DWORD timeoutMs)
 void CSocketComm::AbandonThreads()
 {
     receiveEnabled.store(false);
-    if (stopEvent_) SetEvent(stopEvent_);
+    if (stopEvent_) SetEvent(stopEvent_.Get());
     CloseListener();
-    if (acceptThread) CloseHandle(acceptThread);
-    acceptThread = nullptr;
+    acceptThread.Reset();
     // A thread ended by the system may have held the lock: the list is left as it is.
     clientThreads_.store(0);
     abandoned_ = true;

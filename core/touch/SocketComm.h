@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "framework/CriticalSection.h"
+#include "framework/Handles.h"
 
 #include <atomic>
 #include <cstdint>
@@ -82,14 +83,14 @@ private:
         ~PeerWait();
         PeerWait(const PeerWait&) = delete;
         PeerWait& operator=(const PeerWait&) = delete;
-        bool Armed() const { return readable_ != nullptr; }
+        bool Armed() const { return readable_.Valid(); }
         // As ReadWithTimeout, with 0 only when the stop came first.
         int Read(BYTE* buffer);
 
     private:
         SOCKET peer_;
         HANDLE stop_;
-        HANDLE readable_ = nullptr;
+        kit::UniqueHandle readable_;
     };
     static unsigned __stdcall AcceptThreadMain(void* server);
     static unsigned __stdcall ClientThreadMain(void* start);
@@ -104,13 +105,14 @@ private:
     std::wstring portText_;
     size_t peerLimit_;
     std::atomic<SOCKET> listener{INVALID_SOCKET};
-    HANDLE acceptThread = nullptr;
+    kit::UniqueHandle acceptThread;
     std::vector<SOCKET> clients;
     mutable kit::CriticalSection clientsLock;
     std::atomic<bool> receiveEnabled{true};
-    HANDLE stopEvent_ = nullptr;  // set with receiveEnabled cleared, so that waiting peers see it at once
+    // Set with receiveEnabled cleared, so that waiting peers see it at once. Left open when
+    // the server goes while peers' threads remain: they may still wait on it.
+    kit::UniqueHandle stopEvent_;
     std::atomic<long> clientThreads_{0};
-    HANDLE clientsGone_ = nullptr;  // set while no client thread runs
     bool socketsStarted_ = false;
     bool abandoned_ = false;
 };
