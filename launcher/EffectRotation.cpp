@@ -67,16 +67,21 @@ void EffectRotation::Step()
 bool EffectRotation::Advance()
 {
     if (Count() == 0) return false;
-    // Wraps after the last entry, and also when the list shrank below the index.
-    ++index_;
-    if (index_ >= Count()) index_ = 0;
-    const EffectEntry& entry = (*playlist_)[static_cast<size_t>(index_)];
-    std::wstring path = PathOf(entry);
-    if (!host_.StartEffect(path.c_str())) return false;
-    playingPath_ = path;
-    host_.StopTimer(kRotationTimer);
-    host_.StartTimer(kRotationTimer, PeriodOf(entry.time));
-    return true;
+    for (int tried = 0; tried < Count(); ++tried) {
+        // Wraps after the last entry, and also when the list shrank below the index.
+        ++index_;
+        if (index_ >= Count()) index_ = 0;
+        const EffectEntry& entry = (*playlist_)[static_cast<size_t>(index_)];
+        std::wstring path = PathOf(entry);
+        if (!host_.CanPlay(path)) continue;
+        if (!host_.StartEffect(path.c_str())) return false;
+        playingPath_ = path;
+        host_.StopTimer(kRotationTimer);
+        host_.StartTimer(kRotationTimer, PeriodOf(entry.time));
+        return true;
+    }
+    host_.NothingToPlay();
+    return false;
 }
 
 void EffectRotation::StopPlaying()

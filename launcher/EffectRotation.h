@@ -38,6 +38,11 @@ public:
     void BringEffectToFront();
 
     int Index() const { return index_; }
+    int Count() const;
+    const EffectEntry* Entry(int index) const
+    {
+        return index >= 0 && index < Count() ? &(*playlist_)[static_cast<size_t>(index)] : nullptr;
+    }
     const std::wstring& WatchedPath() const { return watchedPath_; }
 
     // Timer 2's period for an entry: minutes × 60,000 ms, the fraction cut off, never
@@ -47,7 +52,6 @@ public:
 private:
     bool Advance();
     void StopPlaying();
-    int Count() const;
 
     RotationHost& host_;
     const EffectList* playlist_ = nullptr;

@@ -1,7 +1,10 @@
 #include "launcher/PavoraDlg.h"
 
+#include <shlwapi.h>
+
 #include <cmath>
 #include <cwchar>
+#include <vector>
 
 #include "core/library/TessalyApi.h"
 #include "framework/Application.h"
@@ -16,11 +19,33 @@
 #include "launcher/PavoraMessages.h"
 #include "launcher/TrayResources.h"
 #include "launcher/resource.h"
+#include "launcher/supervision/EffectProcesses.h"
 
 namespace {
 
-// Timer 1 hides the bar once after start-up; the others belong to the rotation.
+// Timer 1 hides the bar once after start-up; 2 to 4 belong to the rotation, 5 to 7 to
+// the supervision.
 constexpr UINT_PTR kHideTimer = 1;
+// The supervision's watch thread reports here.
+constexpr UINT kSupervisionMessage = WM_APP + 20;
+
+// The files the settings sheet may write, and when each was last written.
+const wchar_t* const kSettingsFiles[] = {L"Bin\\config.ini", L"data\\EffectPath.xml", L"data\\ConfigLight.xml",
+                                         L"data\\ConfigSign.xml", L"data\\ConfigLaser.xml", L"data\\ConfigDI.xml",
+                                         L"data\\multiplexer_settings.xml"};
+
+std::vector<ULONGLONG> WriteTimes()
+{
+    std::vector<ULONGLONG> times;
+    for (const wchar_t* file : kSettingsFiles) {
+        WIN32_FILE_ATTRIBUTE_DATA data{};
+        ULONGLONG time = 0;
+        if (GetFileAttributesExW(file, GetFileExInfoStandard, &data))
+            time = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+        times.push_back(time);
+    }
+    return times;
+}
 constexpr UINT kHideAfterStart = 100;
 constexpr UINT kHideAfterEffect = 1000;
 
@@ -39,10 +64,25 @@ void OnPoint()
 
 }  // namespace
 
-CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG), rotation_(*this)
+CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG), rotation_(static_cast<launcher::RotationHost&>(*this))
 {
     ThePointLock();  // ready before the library is handed the callback
     icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+}
+
+CPavoraDlg::~CPavoraDlg() = default;
+
+void CPavoraDlg::StartSupervision()
+{
+    supervision::SuperviseSettings settings = supervision::SuperviseSettings::Read(L"Bin\\config.ini");
+    // Inherited by every program the launcher starts: an effect that crashes then ends,
+    // rather than leaving a crash box on the projection.
+    if (settings.on) SetErrorMode(SetErrorMode(0) | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    supervisor_.reset(new supervision::Supervisor(Handle(), kSupervisionMessage,
+                                                  static_cast<supervision::SupervisorHost&>(*this), settings, folder));
+    supervisor_->LauncherStarted();
 }
 
 BOOL CPavoraDlg::OnInitDialog()
@@ -62,6 +102,7 @@ BOOL CPavoraDlg::OnInitDialog()
     AnalysisEffectXml();
     effects_ = GetEffectPlayInfo();
     rotation_.SetPlaylist(effects_);
+    StartSupervision();
     ChooseStartupAction();
 
     InitData(this);
@@ -100,10 +141,15 @@ void CPavoraDlg::RegisterHotKeys()
 void CPavoraDlg::ChooseStartupAction()
 {
     size_t count = effects_ ? effects_->size() : 0;
-    if (count == 1) {
-        const EffectEntry& entry = (*effects_)[0];
-        std::wstring path(entry.path, wcsnlen(entry.path, sizeof(entry.path) / sizeof(entry.path[0])));
+    // Entries whose program is missing stay in the list but play no part in the choice: a
+    // playlist of one present program plays it alone, as it always did.
+    std::vector<std::wstring> present;
+    for (int i = 0; i < rotation_.Count(); ++i)
+        if (PathFileExistsW(RotationPath(i).c_str())) present.push_back(RotationPath(i));
+    if (present.size() == 1) {
+        std::wstring path = present.front();
         if (PlayEffect(path.c_str())) {
+            supervisor_->EffectStarted(path, supervision::StartReason::Startup, false);
             ownEffectPath_ = &path;
             SendMessageW(Handle(), launcher::kEffectStartedMessage, reinterpret_cast<WPARAM>(&path), 0);
             ownEffectPath_ = nullptr;
@@ -112,7 +158,9 @@ void CPavoraDlg::ChooseStartupAction()
         }
     } else if (!penMode_) {
         if (count > 0 && launcher::IsAutoRotation()) {
+            nextStart_ = supervision::StartReason::Startup;
             rotation_.Toggle();
+            nextStart_ = supervision::StartReason::RotationStep;
             SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
             SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
         }
@@ -131,7 +179,7 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
     switch (id) {
     case IDC_BTN_SETTING:
     case ID_TRAY_SETTINGS:
-        GeneralSetting();
+        OpenSettings();
         return true;
     case IDC_BTN_CALIBRATE:
     case ID_TRAY_CALIBRATE:
@@ -144,7 +192,7 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
         Show(SW_HIDE);
         return true;
     case IDC_BTN_ROTATION:
-        rotation_.Toggle();
+        ToggleRotation();
         return true;
     case IDC_BTN_QUICK:
     case ID_TRAY_QUICK_BAR:
@@ -215,7 +263,17 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         handled = true;
         return 0;
     case launcher::kEffectStartedMessage:
-        if (IsTrustedEffectPath(wParam)) rotation_.OnEffectStarted(*reinterpret_cast<const std::wstring*>(wParam));
+        if (IsTrustedEffectPath(wParam)) {
+            const std::wstring& path = *reinterpret_cast<const std::wstring*>(wParam);
+            // The bar's own start-up effect was handed to the supervision where it started.
+            if (wParam != reinterpret_cast<WPARAM>(ownEffectPath_))
+                supervisor_->EffectStarted(path, supervision::StartReason::EffectPage, false);
+            rotation_.OnEffectStarted(path);
+        }
+        handled = true;
+        return 0;
+    case kSupervisionMessage:
+        if (supervisor_) supervisor_->OnReport(wParam, lParam);
         handled = true;
         return 0;
     case WM_HOTKEY:
@@ -286,10 +344,10 @@ void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
         break;
     case Action::Settings:
         Show(SW_SHOWNORMAL);
-        GeneralSetting();
+        OpenSettings();
         break;
     case Action::ToggleRotation:
-        rotation_.Toggle();
+        ToggleRotation();
         break;
     case Action::None:
         break;
@@ -307,15 +365,43 @@ bool CPavoraDlg::OnTimer(UINT_PTR id)
         rotation_.Step();
         break;
     case launcher::kWatchdogTimer:
+        nextStart_ = supervision::StartReason::Watchdog;
+        nextInRotation_ = false;
+        nextStop_ = supervision::StopReason::Watchdog;
         rotation_.Watchdog();
+        nextStart_ = supervision::StartReason::RotationStep;
+        nextInRotation_ = true;
+        nextStop_ = supervision::StopReason::RotationStep;
         break;
     case launcher::kFrontTimer:
         rotation_.BringEffectToFront();
         break;
     default:
-        return false;
+        return supervisor_ && supervisor_->OnTimer(id);
     }
     return true;
+}
+
+void CPavoraDlg::ToggleRotation()
+{
+    nextStart_ = supervision::StartReason::RotationStart;
+    nextStop_ = supervision::StopReason::UserStop;
+    bool wasRunning = RotationRunning();
+    rotation_.Toggle();
+    nextStart_ = supervision::StartReason::RotationStep;
+    nextStop_ = supervision::StopReason::RotationStep;
+    if (wasRunning && !RotationRunning()) supervisor_->RotationStopped();
+}
+
+void CPavoraDlg::OpenSettings()
+{
+    std::vector<ULONGLONG> before = WriteTimes();
+    GeneralSetting();
+    std::vector<ULONGLONG> after = WriteTimes();
+    std::wstring changed;
+    for (size_t i = 0; i < before.size(); ++i)
+        if (before[i] != after[i]) changed += (changed.empty() ? L"" : L", ") + std::wstring(kSettingsFiles[i]);
+    supervisor_->SettingsClosed(changed);
 }
 
 void CPavoraDlg::OnRelabelMenu(HMENU popup)
@@ -356,6 +442,7 @@ void CPavoraDlg::OnDestroy()
 {
     hotKeys_.Unregister(Handle());
     KillTimer(Handle(), launcher::kWatchdogTimer);
+    if (supervisor_) supervisor_->LauncherEnding();
     CloseCCV();
 }
 
@@ -363,11 +450,14 @@ void CPavoraDlg::OnDestroy()
 
 bool CPavoraDlg::StartEffect(const wchar_t* path)
 {
-    return PlayEffect(path);
+    if (!PlayEffect(path)) return false;
+    if (supervisor_) supervisor_->EffectStarted(path, nextStart_, nextInRotation_);
+    return true;
 }
 
 int CPavoraDlg::StopEffect(const wchar_t* path)
 {
+    if (supervisor_) supervisor_->EffectStopping(nextStop_);
     return KillProcessByName(path);
 }
 
@@ -419,15 +509,70 @@ void CPavoraDlg::SetStatusText(const std::wstring& text)
 
 void CPavoraDlg::StartTimer(UINT_PTR id, UINT period)
 {
+    if (id == launcher::kRotationTimer) rotationDueAt_ = GetTickCount64() + period;
     SetTimer(Handle(), id, period, nullptr);
 }
 
 void CPavoraDlg::StopTimer(UINT_PTR id)
 {
+    if (id == launcher::kRotationTimer) rotationDueAt_ = 0;
     KillTimer(Handle(), id);
 }
 
 void CPavoraDlg::ShowTips(const std::wstring& text)
 {
     kit::ShowMessageBox(Handle(), text.c_str(), L"Tips", MB_OK | MB_ICONWARNING);
+}
+
+bool CPavoraDlg::CanPlay(const std::wstring& path)
+{
+    return !supervisor_ || supervisor_->CanPlay(path);
+}
+
+void CPavoraDlg::NothingToPlay()
+{
+    if (supervisor_) supervisor_->NothingToPlay();
+}
+
+// supervision::SupervisorHost
+
+bool CPavoraDlg::RotationRunning()
+{
+    return RotationCaption() != LanguageText(L"3");
+}
+
+void CPavoraDlg::StepRotationNow()
+{
+    nextStart_ = supervision::StartReason::EarlyStep;
+    rotation_.Step();
+    nextStart_ = supervision::StartReason::RotationStep;
+}
+
+bool CPavoraDlg::PlayAgain(const std::wstring& path)
+{
+    return PlayEffect(path.c_str()) != FALSE;
+}
+
+int CPavoraDlg::RotationIndex()
+{
+    return rotation_.Index();
+}
+
+int CPavoraDlg::RotationCount()
+{
+    return rotation_.Count();
+}
+
+std::wstring CPavoraDlg::RotationPath(int index)
+{
+    const EffectEntry* entry = rotation_.Entry(index);
+    if (!entry) return std::wstring();
+    return std::wstring(entry->path, wcsnlen(entry->path, sizeof(entry->path) / sizeof(entry->path[0])));
+}
+
+ULONGLONG CPavoraDlg::RotationDueInMs()
+{
+    if (!rotationDueAt_) return 0;
+    ULONGLONG now = GetTickCount64();
+    return rotationDueAt_ > now ? rotationDueAt_ - now : 1;
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/Dialog.h"
@@ -8,14 +9,16 @@
 #include "launcher/HotKeys.h"
 #include "launcher/RotationHost.h"
 #include "launcher/Tray.h"
+#include "launcher/supervision/Supervisor.h"
 
 // The launcher's main window: a narrow, always-on-top bar of buttons, hidden most of
 // the time and reached through the tray icon. It owns the hot keys, the timers and the
 // tray icon and routes every command to the library. Its title (language text 6) is how
 // a second copy of the launcher and the library's effect page find it.
-class CPavoraDlg : public kit::Dialog, private launcher::RotationHost {
+class CPavoraDlg : public kit::Dialog, private launcher::RotationHost, private supervision::SupervisorHost {
 public:
     CPavoraDlg();
+    ~CPavoraDlg() override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,6 +42,9 @@ private:
     bool OnPaintMinimised();
     void OnDragBar(LPARAM position);
     bool IsTrustedEffectPath(WPARAM pointer) const;
+    void ToggleRotation();
+    void OpenSettings();
+    void StartSupervision();
 
     // launcher::RotationHost
     bool StartEffect(const wchar_t* path) override;
@@ -55,6 +61,17 @@ private:
     void StartTimer(UINT_PTR id, UINT period) override;
     void StopTimer(UINT_PTR id) override;
     void ShowTips(const std::wstring& text) override;
+    bool CanPlay(const std::wstring& path) override;
+    void NothingToPlay() override;
+
+    // supervision::SupervisorHost
+    bool RotationRunning() override;
+    void StepRotationNow() override;
+    bool PlayAgain(const std::wstring& path) override;
+    int RotationIndex() override;
+    int RotationCount() override;
+    std::wstring RotationPath(int index) override;
+    ULONGLONG RotationDueInMs() override;
 
     HICON icon_ = nullptr;
     CTray tray_;
@@ -63,4 +80,11 @@ private:
     const EffectList* effects_ = nullptr;
     bool penMode_ = false;
     const std::wstring* ownEffectPath_ = nullptr;  // while the bar sends the message itself
+
+    std::unique_ptr<supervision::Supervisor> supervisor_;
+    // Why the rotation's next start and stop happen, set by whoever drives it.
+    supervision::StartReason nextStart_ = supervision::StartReason::RotationStep;
+    bool nextInRotation_ = true;
+    supervision::StopReason nextStop_ = supervision::StopReason::RotationStep;
+    ULONGLONG rotationDueAt_ = 0;  // when timer 2 fires; 0 while it is not set
 };

@@ -29,6 +29,12 @@ public:
     virtual void StopTimer(UINT_PTR id) = 0;
     // A warning box owned by the bar, caption "Tips".
     virtual void ShowTips(const std::wstring& text) = 0;
+
+    // Whether the rotation may play this entry now (its program is there, it is not set
+    // aside); an entry it may not is passed over.
+    virtual bool CanPlay(const std::wstring&) { return true; }
+    // No entry of the playlist can play.
+    virtual void NothingToPlay() {}
 };
 
 }  // namespace launcher

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shlwapi.h>
 
 #include <cwchar>
 #include <string>
@@ -113,6 +114,8 @@ void CPageEffect::AppendRow(const std::wstring& path, const std::wstring& timeTe
 {
     HWND list = List();
     std::wstring name = tessaly::ShortName(path);
+    // Shown only: the row's path, which is what is saved, stays as it is.
+    if (!PathFileExistsW(path.c_str())) name += option::LanguageText(L"200");
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

@@ -1,7 +1,6 @@
 #include "core/effects/Playlist.h"
 
 #include <windows.h>
-#include <shlwapi.h>
 
 #include <cfloat>
 #include <cstdio>
@@ -53,7 +52,8 @@ bool ReadEntry(const TiXmlElement& element, EffectEntry& entry)
     }
     // Cutting an over-long path would name some other file: leave the entry out.
     if (path.empty() || path.size() >= std::size(entry.path)) return false;
-    if (!PathFileExistsW(path.c_str())) return false;
+    // An entry whose program is missing stays: its drive may be plugged in later, and the
+    // effect page's next save would otherwise delete it from the file for good.
     std::wmemcpy(entry.path, path.c_str(), path.size() + 1);
     entry.time = minutes;
     return true;

@@ -1,0 +1,57 @@
+#include "launcher/supervision/EventLog.h"
+
+#include <windows.h>
+
+#include "launcher/supervision/LocalTime.h"
+
+namespace supervision {
+
+std::string Utf8(const std::wstring& text)
+{
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
+                            nullptr);
+    return bytes;
+}
+
+EventLog::EventLog(std::wstring folder) : folder_(std::move(folder)) {}
+
+std::wstring EventLog::FilePath(int number) const
+{
+    if (number == 0) return folder_ + L"\\pavora.log";
+    return folder_ + L"\\pavora." + std::to_wstring(number) + L".log";
+}
+
+void EventLog::MoveFilesUp()
+{
+    DeleteFileW(FilePath(kFiles - 1).c_str());
+    for (int number = kFiles - 2; number >= 0; --number)
+        MoveFileExW(FilePath(number).c_str(), FilePath(number + 1).c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+void EventLog::Write(const std::wstring& text)
+{
+    std::string line = LogTimeNow() + " " + Utf8(text);
+    // One event is one line, whatever its text held.
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
+    line += "\r\n";
+
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data) &&
+        (data.nFileSizeHigh != 0 || data.nFileSizeLow + line.size() > kLimit))
+        MoveFilesUp();
+    HANDLE file = CreateFileW(FilePath(0).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+}  // namespace supervision

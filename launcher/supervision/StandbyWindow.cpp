@@ -1,0 +1,91 @@
+#include "launcher/supervision/StandbyWindow.h"
+
+#include <algorithm>
+
+// GDI+'s headers use min and max unqualified.
+using std::max;
+using std::min;
+#include <objidl.h>
+#include <gdiplus.h>
+
+#include "framework/Handles.h"
+
+namespace supervision {
+
+constexpr wchar_t StandbyWindow::kClassName[];
+
+StandbyWindow::StandbyWindow(std::wstring picture) : picture_(std::move(picture)) {}
+
+StandbyWindow::~StandbyWindow()
+{
+    Hide();
+}
+
+void StandbyWindow::Show()
+{
+    if (window_) return;
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    WNDCLASSW wc = {};
+    if (!GetClassInfoW(instance, kClassName, &wc)) {
+        wc.lpfnWndProc = WindowProc;
+        wc.hInstance = instance;
+        wc.lpszClassName = kClassName;
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+        wc.hCursor = nullptr;
+        RegisterClassW(&wc);
+    }
+    Gdiplus::GdiplusStartupInput input;
+    if (GetFileAttributesW(picture_.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr) == Gdiplus::Ok) {
+        auto* image = new Gdiplus::Image(picture_.c_str());
+        if (image->GetLastStatus() == Gdiplus::Ok) image_ = image;
+        else delete image;
+    }
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"Pavora standby",
+                              WS_POPUP, 0, 0, width, height, nullptr, nullptr, instance, this);
+    if (!window_) return;
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    UpdateWindow(window_);
+}
+
+void StandbyWindow::Hide()
+{
+    if (window_) DestroyWindow(window_);
+    window_ = nullptr;
+    delete static_cast<Gdiplus::Image*>(image_);
+    image_ = nullptr;
+    if (gdiplus_) Gdiplus::GdiplusShutdown(gdiplus_);
+    gdiplus_ = 0;
+}
+
+void StandbyWindow::Paint(HWND window)
+{
+    kit::PaintDC paint(window);
+    RECT client;
+    GetClientRect(window, &client);
+    FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    auto* image = static_cast<Gdiplus::Image*>(image_);
+    if (!image) return;
+    int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
+    Gdiplus::Graphics graphics(paint.Get());
+    graphics.DrawImage(image, (client.right - width) / 2, (client.bottom - height) / 2, width, height);
+}
+
+LRESULT CALLBACK StandbyWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* self = reinterpret_cast<StandbyWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (message == WM_PAINT && self) {
+        self->Paint(window);
+        return 0;
+    }
+    if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_SETCURSOR) {
+        SetCursor(nullptr);  // no pointer over the projection
+        return TRUE;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace supervision

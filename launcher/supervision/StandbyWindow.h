@@ -1,0 +1,34 @@
+#pragma once
+// A full-screen window on the projection while nothing can play: the picture
+// data\images\standby.png centred on black when it exists, else black, instead of the desktop.
+#include <windows.h>
+
+#include <string>
+
+namespace supervision {
+
+class StandbyWindow {
+public:
+    static constexpr wchar_t kClassName[] = L"PavoraStandby";
+
+    // `picture`: the full path of the picture file, read when the window shows.
+    explicit StandbyWindow(std::wstring picture);
+    ~StandbyWindow();
+    StandbyWindow(const StandbyWindow&) = delete;
+    StandbyWindow& operator=(const StandbyWindow&) = delete;
+
+    void Show();
+    void Hide();
+    bool Shown() const { return window_ != nullptr; }
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    void Paint(HWND window);
+
+    std::wstring picture_;
+    HWND window_ = nullptr;
+    ULONG_PTR gdiplus_ = 0;
+    void* image_ = nullptr;  // Gdiplus::Image, kept out of the header
+};
+
+}  // namespace supervision

@@ -1,0 +1,131 @@
+#include "launcher/supervision/StatusReport.h"
+
+#include <cstdio>
+
+#include "launcher/supervision/EventLog.h"
+
+namespace supervision {
+namespace {
+
+std::string JsonText(const std::wstring& text)
+{
+    std::string out = "\"";
+    for (unsigned char c : Utf8(text)) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char escape[8];
+            std::snprintf(escape, sizeof(escape), "\\u%04x", c);
+            out += escape;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string JsonText(const std::string& ascii)
+{
+    return JsonText(std::wstring(ascii.begin(), ascii.end()));
+}
+
+// A label value of the text format: backslash, quote and line break escaped.
+std::string LabelValue(const std::wstring& text)
+{
+    std::string out;
+    for (char c : Utf8(text)) {
+        if (c == '\\') out += "\\\\";
+        else if (c == '"') out += "\\\"";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out;
+}
+
+void Family(std::string& out, const char* name, const char* type, const char* help)
+{
+    out += std::string("# HELP ") + name + " " + help + "\n";
+    out += std::string("# TYPE ") + name + " " + type + "\n";
+}
+
+}  // namespace
+
+std::string StatusJson(const StatusSnapshot& s)
+{
+    std::string out = "{\n";
+    out += "  \"state\": " + JsonText(s.state) + ",\n";
+    out += "  \"effect\": " + (s.effect.empty() ? std::string("null") : JsonText(s.effect)) + ",\n";
+    out += "  \"since\": " + JsonText(s.since) + ",\n";
+    out += "  \"pid\": " + (s.pid ? std::to_string(s.pid) : std::string("null")) + ",\n";
+    if (s.rotation) {
+        out += "  \"rotation\": {\"index\": " + std::to_string(s.index) + ", \"next\": " + std::to_string(s.next) +
+               ", \"nextAt\": " + (s.nextAt.empty() ? std::string("null") : JsonText(s.nextAt)) + "},\n";
+    } else {
+        out += "  \"rotation\": null,\n";
+    }
+    out += "  \"restarts\": {";
+    bool first = true;
+    for (const auto& entry : s.restarts) {
+        out += (first ? "" : ", ") + JsonText(entry.first) + ": " + std::to_string(entry.second);
+        first = false;
+    }
+    out += "},\n  \"quarantined\": [";
+    first = true;
+    for (const std::wstring& path : s.quarantined) {
+        out += (first ? "" : ", ") + JsonText(path);
+        first = false;
+    }
+    out += "],\n";
+    out += "  \"launcherStarted\": " + JsonText(s.launcherStarted) + ",\n";
+    out += "  \"version\": " + JsonText(s.version) + "\n}\n";
+    return out;
+}
+
+std::string StatusMetrics(const StatusSnapshot& s)
+{
+    std::string out;
+    Family(out, "pavora_up", "gauge", "1 while the launcher runs, 0 once it ended.");
+    out += std::string("pavora_up ") + (s.running ? "1" : "0") + "\n";
+    Family(out, "pavora_state", "gauge", "The launcher's state: 1 for the one in force.");
+    for (const char* state : {"playing", "restarting", "standby", "stopped"})
+        out += std::string("pavora_state{state=\"") + state + "\"} " + (s.state == state ? "1" : "0") + "\n";
+    Family(out, "pavora_effect_playing", "gauge", "The effect that plays, by its path.");
+    if (!s.effect.empty()) out += "pavora_effect_playing{effect=\"" + LabelValue(s.effect) + "\"} 1\n";
+    Family(out, "pavora_effect_seconds", "gauge", "Seconds since the playing effect started.");
+    out += "pavora_effect_seconds " + std::to_string(s.effect.empty() ? 0 : s.effectSeconds) + "\n";
+    Family(out, "pavora_effect_restarts_total", "counter", "Restarts of an effect after a fault, by effect.");
+    for (const auto& entry : s.restarts)
+        out += "pavora_effect_restarts_total{effect=\"" + LabelValue(entry.first) + "\"} " +
+               std::to_string(entry.second) + "\n";
+    Family(out, "pavora_effect_failures_total", "counter", "Failures of an effect, by effect and reason.");
+    for (const auto& entry : s.failures)
+        for (const auto& reason : entry.second)
+            out += "pavora_effect_failures_total{effect=\"" + LabelValue(entry.first) + "\",reason=\"" +
+                   reason.first + "\"} " + std::to_string(reason.second) + "\n";
+    Family(out, "pavora_quarantined_entries", "gauge", "Playlist entries set aside after repeated failures.");
+    out += "pavora_quarantined_entries " + std::to_string(s.quarantined.size()) + "\n";
+    Family(out, "pavora_effect_quarantined", "gauge", "1 for each entry set aside, by effect.");
+    for (const std::wstring& path : s.quarantined)
+        out += "pavora_effect_quarantined{effect=\"" + LabelValue(path) + "\"} 1\n";
+    Family(out, "pavora_info", "gauge", "The launcher's version.");
+    out += "pavora_info{version=\"" + s.version + "\"} 1\n";
+    return out;
+}
+
+bool ReplaceFile(const std::wstring& path, const std::string& bytes)
+{
+    std::wstring temporary = path + L".new";
+    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size();
+    CloseHandle(file);
+    if (ok) ok = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    if (!ok) DeleteFileW(temporary.c_str());
+    return ok;
+}
+
+}  // namespace supervision

@@ -1,0 +1,36 @@
+#pragma once
+// log\status.json and log\pavora.prom: what plays, since when, and what went wrong, each
+// file replaced in one step so that a reader never sees half of one.
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace supervision {
+
+struct StatusSnapshot {
+    bool running = true;          // false once the launcher ends
+    std::string state;            // "playing", "restarting", "standby", "stopped"
+    std::wstring effect;          // empty: none
+    std::string since;            // ISO 8601 local time
+    ULONGLONG effectSeconds = 0;  // since the effect started
+    DWORD pid = 0;
+    bool rotation = false;
+    int index = -1;
+    int next = -1;
+    std::string nextAt;
+    std::map<std::wstring, unsigned> restarts;
+    // Per effect, per reason ("crash", "exit", "hang", "crashdialog", "notstarted").
+    std::map<std::wstring, std::map<std::string, unsigned>> failures;
+    std::vector<std::wstring> quarantined;
+    std::string launcherStarted;
+    std::string version;
+};
+
+std::string StatusJson(const StatusSnapshot& status);
+std::string StatusMetrics(const StatusSnapshot& status);
+// Writes `bytes` beside `path` and moves the copy over it; false when either step failed.
+bool ReplaceFile(const std::wstring& path, const std::string& bytes);
+
+}  // namespace supervision

@@ -1,0 +1,358 @@
+#include "launcher/supervision/Supervisor.h"
+
+#include <shlwapi.h>
+
+#include <cstdio>
+
+#include "launcher/supervision/EffectProcesses.h"
+#include "launcher/supervision/LocalTime.h"
+#include "launcher/supervision/SupervisionClock.h"
+
+#ifndef PAVORA_VERSION_TEXT
+#define PAVORA_VERSION_TEXT "0.0.0"
+#endif
+
+namespace supervision {
+namespace {
+
+const wchar_t* ReasonName(StartReason reason)
+{
+    switch (reason) {
+    case StartReason::Startup: return L"start-up";
+    case StartReason::RotationStart: return L"rotation started";
+    case StartReason::RotationStep: return L"rotation step";
+    case StartReason::EarlyStep: return L"early step after an exit";
+    case StartReason::Restart: return L"restart after a fault";
+    case StartReason::EffectPage: return L"effect page";
+    case StartReason::Watchdog: return L"watchdog";
+    }
+    return L"";
+}
+
+const wchar_t* ReasonName(StopReason reason)
+{
+    switch (reason) {
+    case StopReason::RotationStep: return L"rotation step";
+    case StopReason::UserStop: return L"operator's stop";
+    case StopReason::Watchdog: return L"watchdog";
+    }
+    return L"";
+}
+
+std::wstring Hex(DWORD code)
+{
+    wchar_t text[16];
+    std::swprintf(text, 16, L"0x%08lX", code);
+    return text;
+}
+
+}  // namespace
+
+Supervisor::Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const SuperviseSettings& settings,
+                       const std::wstring& installFolder)
+    : bar_(bar),
+      host_(host),
+      settings_(settings),
+      log_(installFolder + L"\\log"),
+      statusFile_(installFolder + L"\\log\\status.json"),
+      metricsFile_(installFolder + L"\\log\\pavora.prom"),
+      watch_(bar, reportMessage),
+      failures_(settings.retries, settings.retryMinutes * 60000ULL, settings.quarantineMinutes * 60000ULL),
+      standby_(installFolder + L"\\data\\images\\standby.png")
+{
+}
+
+Supervisor::~Supervisor() = default;
+
+void Supervisor::LauncherStarted()
+{
+    launcherStarted_ = IsoLocalTimeNow();
+    since_ = launcherStarted_;
+    wchar_t line[160];
+    std::swprintf(line, 160,
+                  L"launcher start, version %hs; supervision %ls (hang %lu s, grace %lu s, %lu failures in %lu min "
+                  L"set an entry aside for %lu min, restart on exit %ls)",
+                  PAVORA_VERSION_TEXT, settings_.on ? L"on" : L"off", settings_.hangSeconds, settings_.graceSeconds,
+                  settings_.retries, settings_.retryMinutes, settings_.quarantineMinutes,
+                  settings_.restartOnExit ? L"on" : L"off");
+    log_.Write(line);
+    SetTimer(bar_, kStatusTimer, kStatusPeriod, nullptr);
+    WriteStatus();
+}
+
+void Supervisor::LauncherEnding()
+{
+    watch_.Stop();
+    watchNumber_ = 0;
+    standby_.Hide();
+    KillTimer(bar_, kStatusTimer);
+    KillTimer(bar_, kRetryTimer);
+    KillTimer(bar_, kStandbyTimer);
+    log_.Write(L"launcher end");
+    StatusSnapshot last;
+    last.running = false;
+    last.state = "stopped";
+    last.since = IsoLocalTimeNow();
+    last.launcherStarted = launcherStarted_;
+    last.version = PAVORA_VERSION_TEXT;
+    last.restarts = restarts_;
+    last.failures = failureCounts_;
+    ReplaceFile(statusFile_, StatusJson(last));
+    ReplaceFile(metricsFile_, StatusMetrics(last));
+}
+
+void Supervisor::SetState(const char* state)
+{
+    if (state_ != state) since_ = IsoLocalTimeNow();
+    state_ = state;
+    WriteStatus();
+}
+
+void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, bool inRotation)
+{
+    watch_.Stop();
+    KillTimer(bar_, kRetryTimer);
+    StandbyOff();
+    playing_ = path;
+    playingInRotation_ = inRotation;
+    playingSince_ = ClockNow();
+    log_.Write(L"start " + path + L" (" + ReasonName(reason) + L")");
+    if (settings_.on) {
+        WatchLimits limits;
+        limits.graceMs = settings_.graceSeconds * 1000;
+        limits.hangMs = settings_.hangSeconds * 1000;
+        watchNumber_ = watch_.Watch(EffectImageName(path), limits);
+    }
+    since_ = IsoLocalTimeNow();
+    state_ = "playing";
+    WriteStatus();
+}
+
+void Supervisor::EffectStopping(StopReason reason)
+{
+    KillTimer(bar_, kRetryTimer);
+    bool watched = watchNumber_ != 0 || !playing_.empty();
+    watch_.Stop();
+    watchNumber_ = 0;
+    if (watched && !playing_.empty()) log_.Write(L"stop " + playing_ + L" (" + ReasonName(reason) + L")");
+    playing_.clear();
+    SetState("stopped");
+}
+
+void Supervisor::RotationStopped()
+{
+    KillTimer(bar_, kRetryTimer);
+    StandbyOff();
+    log_.Write(L"rotation stopped by the operator");
+    SetState("stopped");
+}
+
+void Supervisor::SettingsClosed(const std::wstring& changed)
+{
+    if (!changed.empty()) log_.Write(L"settings saved: " + changed);
+}
+
+bool Supervisor::CanPlay(const std::wstring& path)
+{
+    ULONGLONG now = ClockNow();
+    for (const std::wstring& released : failures_.Release(now)) {
+        asideLogged_.erase(released);
+        log_.Write(L"quarantine over: " + released);
+    }
+    if (!PathFileExistsW(path.c_str())) {
+        if (missing_.insert(path).second) log_.Write(L"missing program, skipped: " + path);
+        return false;
+    }
+    if (missing_.erase(path)) log_.Write(L"program back: " + path);
+    if (failures_.Quarantined(path, now)) {
+        if (asideLogged_.insert(path).second) log_.Write(L"set aside, skipped: " + path);
+        return false;
+    }
+    return true;
+}
+
+bool Supervisor::AnyPlayable()
+{
+    for (int i = 0; i < host_.RotationCount(); ++i)
+        if (CanPlay(host_.RotationPath(i))) return true;
+    return false;
+}
+
+void Supervisor::NothingToPlay()
+{
+    watch_.Stop();
+    watchNumber_ = 0;
+    playing_.clear();
+    SetTimer(bar_, kStandbyTimer, kStandbyCheckPeriod, nullptr);
+    if (standby_.Shown()) return;
+    log_.Write(L"standby on: no entry can play");
+    standby_.Show();
+    SetState("standby");
+}
+
+void Supervisor::StandbyOff()
+{
+    KillTimer(bar_, kStandbyTimer);
+    if (!standby_.Shown()) return;
+    standby_.Hide();
+    log_.Write(L"standby off");
+}
+
+void Supervisor::OnReport(WPARAM number, LPARAM kind)
+{
+    if (number == 0 || number != watchNumber_) return;
+    if (kind == EffectWatch::kFoundNotice) {
+        WriteStatus();
+        return;
+    }
+    WatchReport report;
+    if (!watch_.TakeReport(static_cast<unsigned>(number), report)) return;
+    watchNumber_ = 0;
+    Handle(report);
+}
+
+void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
+{
+    log_.Write(detail);
+    ++failureCounts_[playing_][reason];
+    if (failures_.RecordFailure(playing_, ClockNow())) {
+        wchar_t line[128];
+        std::swprintf(line, 128, L"quarantine for %lu min after %lu failures within %lu min: ",
+                      settings_.quarantineMinutes, settings_.retries, settings_.retryMinutes);
+        log_.Write(line + playing_);
+    }
+}
+
+void Supervisor::Handle(const WatchReport& report)
+{
+    const std::wstring& path = playing_;
+    bool early = ClockNow() - playingSince_ < kEarlyEndMs;
+    bool fault = true;
+    std::string reason;
+    switch (report.kind) {
+    case WatchReport::Exited: {
+        reason = "exit";
+        fault = report.code != 0 || early;
+        std::wstring line = L"exit " + path + L" code " + std::to_wstring(report.code);
+        if (report.code == 0 && early) line += L" (within 10 s of its start: a failure)";
+        if (fault) Failed(reason, line);
+        else log_.Write(line);
+        break;
+    }
+    case WatchReport::Crashed:
+        reason = "crash";
+        Failed(reason, L"crash " + path + L" exception " + Hex(report.code));
+        break;
+    case WatchReport::CrashDialog:
+        reason = "crashdialog";
+        Failed(reason, L"crash " + path + L": crash dialog " + report.dialog + L" closed, effect ended");
+        break;
+    case WatchReport::Hung:
+        reason = "hang";
+        Failed(reason, L"hang " + path + L": no answer for " + std::to_wstring(report.quietMs / 1000) + L"." +
+                           std::to_wstring(report.quietMs % 1000 / 100) + L" s, effect ended");
+        break;
+    case WatchReport::NotStarted:
+        reason = "notstarted";
+        Failed(reason, L"not started " + path + L": no process " + EffectImageName(path) + L" appeared");
+        break;
+    case WatchReport::None:
+        return;
+    }
+
+    if (playingInRotation_ && host_.RotationRunning()) {
+        playing_.clear();  // it ended: the step has nothing of it to stop
+        SetState("restarting");
+        host_.StepRotationNow();
+        return;
+    }
+    if (!fault && !settings_.restartOnExit) {
+        log_.Write(L"left closed: " + path);
+        playing_.clear();
+        SetState("stopped");
+        return;
+    }
+    ULONGLONG pause = fault ? failures_.PauseBeforeRetry(path, ClockNow()) : 0;
+    SetState("restarting");
+    if (pause == 0) {
+        RetryLone();
+        return;
+    }
+    log_.Write(L"next try in " + std::to_wstring(pause / 1000) + L" s: " + path);
+    SetTimer(bar_, kRetryTimer, static_cast<UINT>(pause), nullptr);
+}
+
+void Supervisor::RetryLone()
+{
+    KillTimer(bar_, kRetryTimer);
+    std::wstring path = playing_;
+    if (path.empty()) return;
+    if (!PathFileExistsW(path.c_str())) {
+        log_.Write(L"missing program, not restarted: " + path);
+        playing_.clear();
+        SetState("stopped");
+        return;
+    }
+    if (!host_.PlayAgain(path)) {
+        log_.Write(L"could not start: " + path);
+        ++failureCounts_[path]["notstarted"];
+        failures_.RecordFailure(path, ClockNow());
+        SetTimer(bar_, kRetryTimer, static_cast<UINT>(failures_.PauseBeforeRetry(path, ClockNow()) + 2000), nullptr);
+        return;
+    }
+    ++restarts_[path];
+    EffectStarted(path, StartReason::Restart, false);
+}
+
+bool Supervisor::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kRetryTimer:
+        RetryLone();
+        return true;
+    case kStatusTimer:
+        WriteStatus();
+        return true;
+    case kStandbyTimer:
+        if (!host_.RotationRunning()) {
+            StandbyOff();
+            SetState("stopped");
+        } else if (AnyPlayable()) {
+            StandbyOff();
+            host_.StepRotationNow();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Supervisor::WriteStatus()
+{
+    StatusSnapshot s;
+    s.state = state_;
+    bool showsEffect = (state_ == "playing" || state_ == "restarting") && !playing_.empty();
+    if (showsEffect) s.effect = playing_;
+    s.since = since_;
+    s.effectSeconds = showsEffect ? (ClockNow() - playingSince_) / 1000 : 0;
+    std::vector<DWORD> pids = watch_.Pids();
+    s.pid = state_ == "playing" && !pids.empty() ? pids.front() : 0;
+    s.rotation = host_.RotationRunning();
+    if (s.rotation) {
+        int count = host_.RotationCount();
+        s.index = host_.RotationIndex();
+        s.next = count > 0 ? (s.index + 1) % count : -1;
+        ULONGLONG due = host_.RotationDueInMs();
+        if (due) s.nextAt = IsoLocalTimeIn(due);
+    }
+    s.restarts = restarts_;
+    s.failures = failureCounts_;
+    s.quarantined = failures_.QuarantinedPaths(ClockNow());
+    s.launcherStarted = launcherStarted_;
+    s.version = PAVORA_VERSION_TEXT;
+    CreateDirectoryW(log_.Folder().c_str(), nullptr);
+    ReplaceFile(statusFile_, StatusJson(s));
+    ReplaceFile(metricsFile_, StatusMetrics(s));
+}
+
+}  // namespace supervision

@@ -1,0 +1,115 @@
+#pragma once
+// Keeps the projection alive: watches the effect that plays, moves the rotation on early
+// when it ends, restarts a lone effect after a fault, sets aside entries that keep failing,
+// skips entries whose program is missing, shows the standby picture when nothing can play,
+// and tells what it did in log\pavora.log, log\status.json and log\pavora.prom.
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "launcher/supervision/EffectWatch.h"
+#include "launcher/supervision/EventLog.h"
+#include "launcher/supervision/FailureHistory.h"
+#include "launcher/supervision/StandbyWindow.h"
+#include "launcher/supervision/StatusReport.h"
+#include "launcher/supervision/SuperviseSettings.h"
+
+namespace supervision {
+
+// Why an effect started; each is named in the log.
+enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog };
+// Why the launcher itself ends an effect.
+enum class StopReason { RotationStep, UserStop, Watchdog };
+
+// What the supervisor needs of the launcher's bar.
+class SupervisorHost {
+public:
+    virtual ~SupervisorHost() = default;
+    virtual bool RotationRunning() = 0;
+    // Timer 2's work, now: the entry that ended is not stopped again, the next one starts.
+    virtual void StepRotationNow() = 0;
+    // Starts the effect again, as the library starts any.
+    virtual bool PlayAgain(const std::wstring& path) = 0;
+    virtual int RotationIndex() = 0;
+    virtual int RotationCount() = 0;
+    virtual std::wstring RotationPath(int index) = 0;
+    // Milliseconds until timer 2 fires, or 0 when it is not set.
+    virtual ULONGLONG RotationDueInMs() = 0;
+};
+
+class Supervisor {
+public:
+    // Timers of the bar's window that belong to the supervisor.
+    static constexpr UINT_PTR kRetryTimer = 5;
+    static constexpr UINT_PTR kStatusTimer = 6;
+    static constexpr UINT_PTR kStandbyTimer = 7;
+    static constexpr UINT kStatusPeriod = 30000;
+    static constexpr UINT kStandbyCheckPeriod = 5000;
+    // An effect that ends this soon after its start failed, whatever its code: a program
+    // that ends at once would otherwise be started again and again.
+    static constexpr ULONGLONG kEarlyEndMs = 10000;
+
+    Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const SuperviseSettings& settings,
+               const std::wstring& installFolder);
+    ~Supervisor();
+
+    void LauncherStarted();
+    void LauncherEnding();
+
+    // After an effect started (the library's start returned success).
+    void EffectStarted(const std::wstring& path, StartReason reason, bool inRotation);
+    // Before the launcher itself ends the effect that plays.
+    void EffectStopping(StopReason reason);
+    // The rotation's test of an entry before it plays it: false for a missing program or an
+    // entry set aside (each logged once, when it changes).
+    bool CanPlay(const std::wstring& path);
+    // The rotation found no entry it can play.
+    void NothingToPlay();
+    // The rotation was stopped by the user.
+    void RotationStopped();
+    // The settings sheet closed; `changed` names the files it wrote.
+    void SettingsClosed(const std::wstring& changed);
+
+    // The watch's message arrived.
+    void OnReport(WPARAM number, LPARAM kind);
+    // One of the supervisor's timers; false for any other.
+    bool OnTimer(UINT_PTR id);
+
+    const SuperviseSettings& Settings() const { return settings_; }
+    void Log(const std::wstring& line) { log_.Write(line); }
+
+private:
+    void Handle(const WatchReport& report);
+    void Failed(const std::string& reason, const std::wstring& detail);
+    void RetryLone();
+    void SetState(const char* state);
+    void WriteStatus();
+    void StandbyOff();
+    bool AnyPlayable();
+
+    HWND bar_;
+    SupervisorHost& host_;
+    SuperviseSettings settings_;
+    EventLog log_;
+    std::wstring statusFile_, metricsFile_;
+    EffectWatch watch_;
+    FailureHistory failures_;
+    StandbyWindow standby_;
+
+    unsigned watchNumber_ = 0;
+    std::wstring playing_;         // the effect watched, or the one about to be retried
+    bool playingInRotation_ = false;
+    ULONGLONG playingSince_ = 0;
+    std::string state_ = "stopped";
+    std::string since_;
+    std::string launcherStarted_;
+    std::map<std::wstring, unsigned> restarts_;
+    std::map<std::wstring, std::map<std::string, unsigned>> failureCounts_;
+    std::set<std::wstring> missing_;
+    std::set<std::wstring> asideLogged_;
+};
+
+}  // namespace supervision

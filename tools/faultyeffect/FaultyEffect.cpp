@@ -1,0 +1,134 @@
+// A stand-in effect program that misbehaves on request, for the launcher's supervision
+// tests. Started without arguments (as the shell opens an effect), it reads what to do
+// from "<its name>.fault" beside it: one line "[once] ACTION [MS] [VALUE]", after MS
+// milliseconds of running normally:
+//   exit CODE    end with this exit code
+//   crash        write through a null pointer (an access violation nobody catches)
+//   crashcode    end as a crash ends when the system shows no box: exit code 0xC0000005
+//   hang         stop answering messages for good
+//   hangsecond   a second window, on a thread of its own, stops answering; the first goes on
+//   busy SECONDS stop answering for this long once, then go on
+//   child        start a copy of itself (same program name) that runs normally
+// "once" removes the file when it is read, so that a restarted copy behaves. Every start
+// appends "<pid> <tick count>" to "<its name>.starts" beside it.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+std::wstring g_base;  // full path without ".exe"
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) {
+        DestroyWindow(hwnd);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HWND OpenWindow(const std::wstring& title, int x)
+{
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PavoraFaultyEffect";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    RegisterClassW(&wc);
+    return CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE, x, 0, 160, 120, nullptr,
+                           nullptr, wc.hInstance, nullptr);
+}
+
+void AppendStart()
+{
+    FILE* file = _wfopen((g_base + L".starts").c_str(), L"ab");
+    if (!file) return;
+    std::fprintf(file, "%lu %lu\r\n", GetCurrentProcessId(), GetTickCount());
+    std::fclose(file);
+}
+
+DWORD WINAPI SecondWindowThread(void* hang)
+{
+    OpenWindow(L"second", 200);
+    MSG msg;
+    DWORD until = GetTickCount() + *static_cast<DWORD*>(hang);
+    while (GetTickCount() < until) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        Sleep(10);
+    }
+    Sleep(INFINITE);
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
+{
+    wchar_t self[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    g_base = self;
+    if (g_base.size() > 4) g_base.resize(g_base.size() - 4);
+
+    char action[32] = "", once[8] = "";
+    DWORD after = 0, value = 0;
+    if (FILE* file = _wfopen((g_base + L".fault").c_str(), L"rb")) {
+        char line[128] = "";
+        if (std::fgets(line, sizeof(line), file)) {
+            char first[32] = "";
+            std::sscanf(line, "%31s", first);
+            if (std::string(first) == "once") {
+                std::sscanf(line, "%7s %31s %lu %lu", once, action, &after, &value);
+            } else {
+                std::sscanf(line, "%31s %lu %lu", action, &after, &value);
+            }
+        }
+        std::fclose(file);
+        if (once[0]) DeleteFileW((g_base + L".fault").c_str());
+    }
+    const std::string what = action;
+    size_t slash = g_base.rfind(L'\\');
+    HWND window = OpenWindow(g_base.substr(slash + 1), 0);
+    AppendStart();
+
+    if (what == "child") {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION process = {};
+        std::wstring command = L"\"" + std::wstring(self) + L"\"";
+        DeleteFileW((g_base + L".fault").c_str());
+        if (CreateProcessW(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+            CloseHandle(process.hThread);
+            CloseHandle(process.hProcess);
+        }
+    }
+    if (what == "hangsecond") {
+        static DWORD hangAfter = after;
+        CreateThread(nullptr, 0, SecondWindowThread, &hangAfter, 0, nullptr);
+    }
+    bool armed = !what.empty() && what != "child" && what != "hangsecond";
+    DWORD start = GetTickCount();
+    MSG msg;
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return static_cast<int>(msg.wParam);
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        if (armed && GetTickCount() - start >= after) {
+            armed = false;
+            if (what == "exit") ExitProcess(value);
+            if (what == "crash") *static_cast<volatile int*>(nullptr) = 1;
+            if (what == "crashcode") TerminateProcess(GetCurrentProcess(), 0xC0000005);
+            if (what == "hang") Sleep(INFINITE);
+            if (what == "busy") Sleep(value * 1000);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    (void)window;
+}
