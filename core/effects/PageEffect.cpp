@@ -105,17 +105,17 @@ BOOL CPageEffect::OnInitDialog()
 
     for (const EffectEntry& entry : tessaly::LibraryPlaylist()) {
         std::wstring path(entry.path, wcsnlen(entry.path, kLongestPath));
-        AppendRow(path, tessaly::TimeText(entry.time));
+        AppendRow(path, tessaly::TimeText(entry.time), true);
     }
     return TRUE;
 }
 
-void CPageEffect::AppendRow(const std::wstring& path, const std::wstring& timeText)
+void CPageEffect::AppendRow(const std::wstring& path, const std::wstring& timeText, bool markMissing)
 {
     HWND list = List();
     std::wstring name = tessaly::ShortName(path);
     // Shown only: the row's path, which is what is saved, stays as it is.
-    if (!PathFileExistsW(path.c_str())) name += option::LanguageText(L"200");
+    if (markMissing && !PathFileExistsW(path.c_str())) name += option::LanguageText(L"200");
     LVITEMW item{};
     item.mask = LVIF_TEXT | LVIF_PARAM;
     item.iItem = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));

@@ -32,7 +32,7 @@ protected:
 
 private:
     HWND List() const { return Item(5031); }
-    void AppendRow(const std::wstring& path, const std::wstring& timeText);
+    void AppendRow(const std::wstring& path, const std::wstring& timeText, bool markMissing = false);
     void OnAddEffects();
     void OnDeleteSelected();
     void OnDeleteAll();

@@ -1,6 +1,7 @@
 #include "launcher/supervision/SupervisionClock.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "framework/TestLog.h"
@@ -14,10 +15,11 @@ ULONGLONG ClockNow()
     if (shiftFile.empty()) return now;
     FILE* file = _wfopen(shiftFile.c_str(), L"rb");
     if (!file) return now;
-    unsigned long long seconds = 0;
-    if (std::fscanf(file, "%llu", &seconds) != 1) seconds = 0;
+    char text[24] = "";
+    size_t read = std::fread(text, 1, sizeof(text) - 1, file);
     std::fclose(file);
-    return now + seconds * 1000;
+    text[read] = '\0';
+    return now + std::strtoull(text, nullptr, 10) * 1000;
 }
 
 }  // namespace supervision

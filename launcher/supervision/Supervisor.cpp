@@ -226,7 +226,8 @@ void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
 void Supervisor::Handle(const WatchReport& report)
 {
     const std::wstring& path = playing_;
-    bool early = ClockNow() - playingSince_ < kEarlyEndMs;
+    ULONGLONG earlyMs = settings_.graceSeconds * 1000ULL < kEarlyEndMs ? settings_.graceSeconds * 1000ULL : kEarlyEndMs;
+    bool early = ClockNow() - playingSince_ < earlyMs;
     bool fault = true;
     std::string reason;
     switch (report.kind) {
@@ -234,7 +235,7 @@ void Supervisor::Handle(const WatchReport& report)
         reason = "exit";
         fault = report.code != 0 || early;
         std::wstring line = L"exit " + path + L" code " + std::to_wstring(report.code);
-        if (report.code == 0 && early) line += L" (within 10 s of its start: a failure)";
+        if (report.code == 0 && early) line += L" (at once after its start: a failure)";
         if (fault) Failed(reason, line);
         else log_.Write(line);
         break;

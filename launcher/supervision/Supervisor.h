@@ -48,8 +48,9 @@ public:
     static constexpr UINT_PTR kStandbyTimer = 7;
     static constexpr UINT kStatusPeriod = 30000;
     static constexpr UINT kStandbyCheckPeriod = 5000;
-    // An effect that ends this soon after its start failed, whatever its code: a program
-    // that ends at once would otherwise be started again and again.
+    // An effect that ends this soon after its start (or within its start grace, if that is
+    // shorter) failed, whatever its code: a program that ends at once would otherwise be
+    // started again and again.
     static constexpr ULONGLONG kEarlyEndMs = 10000;
 
     Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const SuperviseSettings& settings,

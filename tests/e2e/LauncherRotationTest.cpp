@@ -138,20 +138,25 @@ TEST_F(LauncherRotation, EmptyPlaylistSaysSoAndChangesNoCaption)
     EXPECT_TRUE(launcher_->Visible());
 }
 
-TEST_F(LauncherRotation, EntryThatCannotStartIsPassedOver)
+// Never minutes of nothing: an entry whose program went is passed over at once, and plays
+// again once it is back.
+TEST_F(LauncherRotation, EntryWhoseProgramIsGoneIsSkippedAtOnceAndPlaysWhenBack)
 {
     Stage(L"LauncherRotationFailedStart", {"8.5", "1.5", "2.0"});
     ASSERT_NO_FATAL_FAILURE(Start());
-    // Loaded with the playlist, gone before its turn.
+    std::string program = ReadBytes(paths_[1]);
     ASSERT_TRUE(DeleteFileW(paths_[1].c_str()));
 
     launcher_->Command(kRotationButton);
     ASSERT_TRUE(OnlyRunning(0));
     launcher_->Timer(2);
-    EXPECT_TRUE(OnlyRunning(-1));
+    EXPECT_TRUE(OnlyRunning(2)) << "entry 1 was skipped";
+    ASSERT_TRUE(WriteBytes(paths_[1], program));
     ASSERT_TRUE(launcher_->Sync());
     launcher_->Timer(2);
-    EXPECT_TRUE(OnlyRunning(2)) << "the index moved past the entry that failed";
+    ASSERT_TRUE(OnlyRunning(0));
+    launcher_->Timer(2);
+    EXPECT_TRUE(OnlyRunning(1)) << "entry 1 plays again";
 }
 
 // The period comes from each entry's own minutes, but never below 0.15 minutes (a time

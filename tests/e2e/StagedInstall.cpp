@@ -139,6 +139,7 @@ HANDLE StagedInstall::Launch(const std::wstring& program, int answer)
     std::wstring log = Path(L"messageboxes.log");
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_LOG", log.c_str());
     SetEnvironmentVariableW(L"PAVORA_SYSTEM_CURSOR_LOG", Path(L"system-cursor.log").c_str());
+    SetEnvironmentVariableW(L"PAVORA_CLOCK_SHIFT_FILE", Path(L"clock-shift.txt").c_str());
     std::wstring answerText = answer ? std::to_wstring(answer) : std::wstring();
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_ANSWER", answer ? answerText.c_str() : nullptr);
 
@@ -150,6 +151,7 @@ HANDLE StagedInstall::Launch(const std::wstring& program, int answer)
                                   &startup, &info);
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_LOG", nullptr);
     SetEnvironmentVariableW(L"PAVORA_SYSTEM_CURSOR_LOG", nullptr);
+    SetEnvironmentVariableW(L"PAVORA_CLOCK_SHIFT_FILE", nullptr);
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_ANSWER", nullptr);
     if (!started) return nullptr;
     CloseHandle(info.hThread);

@@ -142,14 +142,16 @@ TEST_F(PlaylistFileTest, LaterChildOfTheSameNameWins)
         "<Effect><file>" + B() + "</file><file>" + Missing() + "</file></Effect>"
         "<Effect><file>" + C() + "</file><file></file></Effect>"
         "</Effects>");
-    ASSERT_EQ(2u, rows.size());
+    ASSERT_EQ(3u, rows.size());
     EXPECT_EQ(a_, rows[0].path);
     EXPECT_FLOAT_EQ(4.0f, rows[0].time);
+    EXPECT_EQ(missing_, rows[1].path);
     // An empty element has no text and so does not count.
-    EXPECT_EQ(c_, rows[1].path);
+    EXPECT_EQ(c_, rows[2].path);
 }
 
-TEST_F(PlaylistFileTest, EntriesWhoseProgramIsMissingAreLeftOut)
+// A program on a drive that is not plugged in must survive the effect page's next save.
+TEST_F(PlaylistFileTest, EntriesWhoseProgramIsMissingAreKeptEntriesWithoutFileAreNot)
 {
     const std::vector<Row> rows = Load(
         "<Effects>"
@@ -159,10 +161,13 @@ TEST_F(PlaylistFileTest, EntriesWhoseProgramIsMissingAreLeftOut)
         "<Effect><file>" + Ansi(folder_.Path() + L"\\nowhere\\effect.exe") + "</file></Effect>"
         "<Effect><file>" + C() + "</file><time>5</time></Effect>"
         "</Effects>");
-    ASSERT_EQ(2u, rows.size());
-    EXPECT_EQ(b_, rows[0].path);
-    EXPECT_EQ(c_, rows[1].path);
-    EXPECT_FLOAT_EQ(5.0f, rows[1].time);
+    ASSERT_EQ(4u, rows.size());
+    EXPECT_EQ(missing_, rows[0].path);
+    EXPECT_FLOAT_EQ(2.0f, rows[0].time);
+    EXPECT_EQ(b_, rows[1].path);
+    EXPECT_EQ(folder_.Path() + L"\\nowhere\\effect.exe", rows[2].path);
+    EXPECT_EQ(c_, rows[3].path);
+    EXPECT_FLOAT_EQ(5.0f, rows[3].time);
 }
 
 TEST_F(PlaylistFileTest, FilesWithoutUsableContentGiveAnEmptyList)
