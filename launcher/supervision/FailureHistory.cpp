@@ -19,11 +19,16 @@ void FailureHistory::Trim(Record& record, ULONGLONG now) const
 bool FailureHistory::RecordFailure(const std::wstring& path, ULONGLONG now)
 {
     Record& record = records_[path];
+    // A loop goes on while each failure comes within a window after the pause before it;
+    // one that stayed quiet longer is over, and the pauses start small again.
+    bool inLoop = record.loopFailures > 0 && now - record.last < windowMs_ + PauseFor(record.loopFailures);
     Trim(record, now);
-    // A loop that stayed quiet for a whole window is over: the pauses start again small.
-    if (record.failures.empty()) record.loopFailures = 0;
     record.failures.push_back(now);
-    if (record.failures.size() < retries_) return false;
+    record.last = now;
+    if (!inLoop && record.failures.size() < retries_) {
+        record.loopFailures = 0;
+        return false;
+    }
     ++record.loopFailures;
     bool wasAside = now < record.asideUntil;
     if (quarantineMs_ > 0) record.asideUntil = now + quarantineMs_;
@@ -58,15 +63,18 @@ std::vector<std::wstring> FailureHistory::QuarantinedPaths(ULONGLONG now) const
     return paths;
 }
 
-ULONGLONG FailureHistory::PauseBeforeRetry(const std::wstring& path, ULONGLONG now) const
+ULONGLONG FailureHistory::PauseFor(unsigned loopFailures)
+{
+    if (loopFailures == 0) return 0;
+    ULONGLONG pause = kFirstPauseMs;
+    for (unsigned doublings = loopFailures - 1; doublings > 0 && pause < kLongestPauseMs; --doublings) pause *= 2;
+    return pause < kLongestPauseMs ? pause : kLongestPauseMs;
+}
+
+ULONGLONG FailureHistory::PauseBeforeRetry(const std::wstring& path) const
 {
     auto found = records_.find(path);
-    if (found == records_.end() || found->second.loopFailures == 0) return 0;
-    (void)now;
-    unsigned doublings = found->second.loopFailures - 1;
-    ULONGLONG pause = kFirstPauseMs;
-    while (doublings-- > 0 && pause < kLongestPauseMs) pause *= 2;
-    return pause < kLongestPauseMs ? pause : kLongestPauseMs;
+    return found == records_.end() ? 0 : PauseFor(found->second.loopFailures);
 }
 
 }  // namespace supervision

@@ -25,14 +25,16 @@ public:
     std::vector<std::wstring> QuarantinedPaths(ULONGLONG now) const;
     // The pause before a lone effect's next try after the failure just recorded: none while
     // it fails less often than the limit, then 2 s, 4 s, 8 s … at most 5 minutes.
-    ULONGLONG PauseBeforeRetry(const std::wstring& path, ULONGLONG now) const;
+    ULONGLONG PauseBeforeRetry(const std::wstring& path) const;
 
 private:
     struct Record {
         std::vector<ULONGLONG> failures;  // within the window
         ULONGLONG asideUntil = 0;
         unsigned loopFailures = 0;        // failures since the entry first reached the limit
+        ULONGLONG last = 0;
     };
+    static ULONGLONG PauseFor(unsigned loopFailures);
     void Trim(Record& record, ULONGLONG now) const;
 
     DWORD retries_;

@@ -49,6 +49,14 @@ void Family(std::string& out, const char* name, const char* type, const char* he
     out += std::string("# TYPE ") + name + " " + type + "\n";
 }
 
+void Counters(std::string& out, const char* name, const std::map<std::wstring, std::map<std::string, unsigned>>& counts)
+{
+    for (const auto& entry : counts)
+        for (const auto& reason : entry.second)
+            out += std::string(name) + "{effect=\"" + LabelValue(entry.first) + "\",reason=\"" + reason.first + "\"} " +
+                   std::to_string(reason.second) + "\n";
+}
+
 }  // namespace
 
 std::string StatusJson(const StatusSnapshot& s)
@@ -67,7 +75,9 @@ std::string StatusJson(const StatusSnapshot& s)
     out += "  \"restarts\": {";
     bool first = true;
     for (const auto& entry : s.restarts) {
-        out += (first ? "" : ", ") + JsonText(entry.first) + ": " + std::to_string(entry.second);
+        unsigned total = 0;
+        for (const auto& reason : entry.second) total += reason.second;
+        out += (first ? "" : ", ") + JsonText(entry.first) + ": " + std::to_string(total);
         first = false;
     }
     out += "},\n  \"quarantined\": [";
@@ -94,15 +104,10 @@ std::string StatusMetrics(const StatusSnapshot& s)
     if (!s.effect.empty()) out += "pavora_effect_playing{effect=\"" + LabelValue(s.effect) + "\"} 1\n";
     Family(out, "pavora_effect_seconds", "gauge", "Seconds since the playing effect started.");
     out += "pavora_effect_seconds " + std::to_string(s.effect.empty() ? 0 : s.effectSeconds) + "\n";
-    Family(out, "pavora_effect_restarts_total", "counter", "Restarts of an effect after a fault, by effect.");
-    for (const auto& entry : s.restarts)
-        out += "pavora_effect_restarts_total{effect=\"" + LabelValue(entry.first) + "\"} " +
-               std::to_string(entry.second) + "\n";
+    Family(out, "pavora_effect_restarts_total", "counter", "Restarts of an effect after a fault, by effect and reason.");
+    Counters(out, "pavora_effect_restarts_total", s.restarts);
     Family(out, "pavora_effect_failures_total", "counter", "Failures of an effect, by effect and reason.");
-    for (const auto& entry : s.failures)
-        for (const auto& reason : entry.second)
-            out += "pavora_effect_failures_total{effect=\"" + LabelValue(entry.first) + "\",reason=\"" +
-                   reason.first + "\"} " + std::to_string(reason.second) + "\n";
+    Counters(out, "pavora_effect_failures_total", s.failures);
     Family(out, "pavora_quarantined_entries", "gauge", "Playlist entries set aside after repeated failures.");
     out += "pavora_quarantined_entries " + std::to_string(s.quarantined.size()) + "\n";
     Family(out, "pavora_effect_quarantined", "gauge", "1 for each entry set aside, by effect.");

@@ -20,8 +20,9 @@ struct StatusSnapshot {
     int index = -1;
     int next = -1;
     std::string nextAt;
-    std::map<std::wstring, unsigned> restarts;
-    // Per effect, per reason ("crash", "exit", "hang", "crashdialog", "notstarted").
+    // Per effect, per reason ("crash", "exit", "hang", "crashdialog", "notstarted"): the
+    // restarts after a fault of that kind, and the faults.
+    std::map<std::wstring, std::map<std::string, unsigned>> restarts;
     std::map<std::wstring, std::map<std::string, unsigned>> failures;
     std::vector<std::wstring> quarantined;
     std::string launcherStarted;

@@ -214,6 +214,7 @@ void Supervisor::OnReport(WPARAM number, LPARAM kind)
 void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
 {
     log_.Write(detail);
+    lastFailure_ = reason;
     ++failureCounts_[playing_][reason];
     if (failures_.RecordFailure(playing_, ClockNow())) {
         wchar_t line[128];
@@ -273,7 +274,8 @@ void Supervisor::Handle(const WatchReport& report)
         SetState("stopped");
         return;
     }
-    ULONGLONG pause = fault ? failures_.PauseBeforeRetry(path, ClockNow()) : 0;
+    if (!fault) lastFailure_ = "exit";
+    ULONGLONG pause = fault ? failures_.PauseBeforeRetry(path) : 0;
     SetState("restarting");
     if (pause == 0) {
         RetryLone();
@@ -298,10 +300,10 @@ void Supervisor::RetryLone()
         log_.Write(L"could not start: " + path);
         ++failureCounts_[path]["notstarted"];
         failures_.RecordFailure(path, ClockNow());
-        SetTimer(bar_, kRetryTimer, static_cast<UINT>(failures_.PauseBeforeRetry(path, ClockNow()) + 2000), nullptr);
+        SetTimer(bar_, kRetryTimer, static_cast<UINT>(failures_.PauseBeforeRetry(path) + 2000), nullptr);
         return;
     }
-    ++restarts_[path];
+    ++restarts_[path][lastFailure_.empty() ? std::string("exit") : lastFailure_];
     EffectStarted(path, StartReason::Restart, false);
 }
 

@@ -107,7 +107,8 @@ private:
     std::string state_ = "stopped";
     std::string since_;
     std::string launcherStarted_;
-    std::map<std::wstring, unsigned> restarts_;
+    std::map<std::wstring, std::map<std::string, unsigned>> restarts_;
+    std::string lastFailure_;  // the kind of the fault that a retry follows
     std::map<std::wstring, std::map<std::string, unsigned>> failureCounts_;
     std::set<std::wstring> missing_;
     std::set<std::wstring> asideLogged_;

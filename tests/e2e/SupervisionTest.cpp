@@ -102,10 +102,6 @@ TEST(Supervision, ASlowFrameIsNoHangAndTheStatusFileSaysWhatPlays)
           std::string("\"launcherStarted\": \"20"), std::string("\"since\": \"20")})
         EXPECT_NE(status.find(field), std::string::npos) << field << "\n" << status;
 
-    // For the metrics check of the test suite, which reads the file with the fleet's own tool.
-    wchar_t keep[MAX_PATH] = L"";
-    if (GetEnvironmentVariableW(L"PAVORA_KEEP_METRICS", keep, MAX_PATH))
-        CopyFileW(install.Install().Path(L"log\\pavora.prom").c_str(), keep, FALSE);
 }
 
 // An entry that keeps failing is set aside; with nothing left to play the standby shows
@@ -153,6 +149,14 @@ TEST(Supervision, AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack)
     install.Launcher().Timer(2);
     EXPECT_TRUE(install.WaitForStarts(1, 1, 5000)) << install.Log();
     EXPECT_TRUE(install.WaitForLog("program back: ", 2000));
+
+    // For the metrics check of the test suite, which reads the file with the fleet's own tool.
+    wchar_t keep[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"PAVORA_KEEP_METRICS", keep, MAX_PATH)) {
+        install.Launcher().Timer(6);
+        ASSERT_TRUE(install.Launcher().Sync());
+        CopyFileW(install.Install().Path(L"log\\pavora.prom").c_str(), keep, FALSE);
+    }
 }
 
 // A lone effect that fails again and again is retried after growing pauses, not in a loop.
