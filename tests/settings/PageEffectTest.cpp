@@ -294,3 +294,36 @@ TEST_F(EffectPage, ChosenFilesFollowTheShellAndTimeRules)
 }
 
 }  // namespace
+
+// A program on a drive that is not plugged in is marked in its row, and the page's save
+// keeps its entry in the file as it was, without the mark.
+TEST_F(EffectPage, AnEntryWhoseProgramIsMissingIsMarkedAndSavedUnchanged)
+{
+    touch_tests::InstallFolder folder(L"EffectPageMissing");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=0\r\nauto=0\r\n");
+    std::wstring present = folder.Write(L"fx\\Here\\effect.exe", "x");
+    std::wstring missing = folder.Path() + L"\\fx\\Gone\\Gone.exe";
+    tessaly::LibraryPlaylist() = tessaly::PlaylistOf({{missing, L"3"}, {present, L"4"}});
+
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(2); },
+        [&](DrivenOptionSheet& s) {
+            HWND page = PropSheet_GetCurrentPageHwnd(s.Handle());
+            ASSERT_EQ(Count(page), 2);
+            std::wstring marked = Cell(page, 0, 0);
+            EXPECT_EQ(marked.rfind(L"Gone\\Gone.exe", 0), 0u) << "the name first";
+            EXPECT_GT(marked.size(), std::wstring(L"Gone\\Gone.exe").size()) << "and a mark after it";
+            EXPECT_EQ(Cell(page, 1, 0), L"Here\\effect.exe");
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    sheet.DoModal();
+
+    EffectList stored;
+    tessaly::LoadPlaylist(tessaly::kPlaylistFile, stored);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(std::wstring(stored[0].path), missing);
+    EXPECT_EQ(stored[0].time, 3.0f);
+    EXPECT_EQ(std::wstring(stored[1].path), present);
+}
