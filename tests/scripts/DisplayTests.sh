@@ -2,7 +2,7 @@
 # What needs a real display, on a virtual display of its own and a Wine prefix with a
 # graphics driver: screenshots of the settings sheet on each page in languages 1 and 2
 # (PNG files in <tree>/screenshots), the effect page's file dialog driven by typing, and
-# its rows worked with the real mouse and keyboard.
+# its rows worked with the real mouse and keyboard, and the standby picture of the supervision.
 #   DisplayTests.sh ARCH BUILD-TREE
 # PAVORA_DISPLAY chooses the virtual display (default :91), so that two build trees
 # can run this at once.
@@ -80,8 +80,15 @@ wait $driver || true
 cat "$out/effect-rows.log"
 grep -q 'saved on cancel' "$out/effect-rows.log" || status=1
 
+# The standby picture on the projection while nothing can play.
+wine_run explorer /desktop=Standby,1280x800 "$tree/bin/pavora_standby_shot.exe" "$winout" </dev/null \
+    >"$out/standby.log" 2>&1 || true
+cat "$out/standby.log"
+grep -q 'standby picture centred on black' "$out/standby.log" || status=1
+grep -q 'standby gone once an entry can play' "$out/standby.log" || status=1
+
 wineserver_cmd -k || true
-for shot in "$out"/sheet-*.bmp "$out"/effect-time-editor.bmp; do
+for shot in "$out"/sheet-*.bmp "$out"/effect-time-editor.bmp "$out"/standby.bmp; do
     [ -f "$shot" ] || { status=1; continue; }
     convert "$shot" "${shot%.bmp}.png" && rm -f "$shot"
 done
