@@ -61,6 +61,8 @@ unsigned EffectWatch::Watch(const std::wstring& imageName, const WatchLimits& li
     live_.clear();
     ended_.clear();
     silent_.clear();
+    windows_.clear();
+    windowsListed_ = false;
     firstPid_ = 0;
     firstCode_ = 0;
     firstEnded_ = false;
@@ -166,17 +168,35 @@ bool EffectWatch::Scan()
     return false;
 }
 
-bool EffectWatch::Probe(ULONGLONG now)
+bool EffectWatch::DebuggerAttached() const
 {
+    // What a crash dialog of the loader we run on does first; cheaper than a process list.
+    for (const Watched& watched : live_) {
+        BOOL attached = FALSE;
+        if (CheckRemoteDebuggerPresent(watched.handle, &attached) && attached) return true;
+    }
+    return false;
+}
+
+bool EffectWatch::Probe(ULONGLONG now, bool refreshWindows)
+{
+    if (refreshWindows || !windowsListed_) {
+        windowsListed_ = true;
+        ProbeWalk walk;
+        for (const Watched& watched : live_) walk.pids.push_back(watched.pid);
+        EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&walk));
+        windows_ = walk.windows;
+    }
     ProbeWalk walk;
-    for (const Watched& watched : live_) walk.pids.push_back(watched.pid);
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&walk));
+    walk.windows = windows_;
     for (Silent& silent : silent_) silent.seen = false;
     DWORD longest = 0;
     for (HWND window : walk.windows) {
         DWORD_PTR result = 0;
         bool answered = SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, kProbeTimeoutMs,
                                             &result) != 0;
+        // A window that went is no silent one; the next refresh forgets it.
+        if (!answered && !IsWindow(window)) continue;
         auto found = std::find_if(silent_.begin(), silent_.end(), [window](const Silent& s) { return s.window == window; });
         if (answered) {
             if (found != silent_.end()) silent_.erase(found);
@@ -205,12 +225,14 @@ bool EffectWatch::Probe(ULONGLONG now)
 void EffectWatch::Run()
 {
     const ULONGLONG started = GetTickCount64();
-    ULONGLONG firstFound = 0, lastScan = 0, lastProbe = 0;
+    ULONGLONG firstFound = 0, lastScan = 0, lastTick = 0;
     for (;;) {
         ULONGLONG now = GetTickCount64();
         bool searching = firstFound == 0;
+        bool scanned = false;
         if (searching || now - lastScan >= kScanMs) {
             lastScan = now;
+            scanned = true;
             if (Scan()) return;
             if (!live_.empty() && firstFound == 0) {
                 firstFound = now;
@@ -235,16 +257,19 @@ void EffectWatch::Run()
             Report(report);
             return;
         }
-        if (now - firstFound >= limits_.graceMs && now - lastProbe >= kProbeMs) {
-            lastProbe = now;
-            if (Probe(now)) return;
+        if (now - lastTick >= kProbeMs) {
+            lastTick = now;
+            if (!scanned && DebuggerAttached() && Scan()) return;
+            if (now - firstFound >= limits_.graceMs && Probe(now, scanned)) return;
         }
 
         HANDLE handles[MAXIMUM_WAIT_OBJECTS];
         handles[0] = stop_.Get();
         DWORD count = 1;
         for (const Watched& watched : live_) handles[count++] = watched.handle;
-        DWORD woke = WaitForMultipleObjects(count, handles, FALSE, 250);
+        ULONGLONG sinceTick = GetTickCount64() - lastTick;
+        DWORD wait = sinceTick >= kProbeMs ? 0 : static_cast<DWORD>(kProbeMs - sinceTick);
+        DWORD woke = WaitForMultipleObjects(count, handles, FALSE, wait);
         if (woke == WAIT_OBJECT_0) return;
         if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) {
             Watched gone = live_[woke - WAIT_OBJECT_0 - 1];

@@ -48,7 +48,9 @@ public:
 
     // lParam of the message that says the processes were found; a report's is 0.
     static constexpr LPARAM kFoundNotice = 1;
-    static constexpr DWORD kScanMs = 1000;
+    // A full look at the process list (new processes of the program, crash dialogs) and the
+    // effect's windows; in between, a crash dialog is noticed by the debugger it attaches.
+    static constexpr DWORD kScanMs = 5000;
     static constexpr DWORD kProbeMs = 1000;
     static constexpr DWORD kProbeTimeoutMs = 300;
 
@@ -59,7 +61,8 @@ private:
     // New processes of the program; true when a crash dialog of one of them was found and
     // everything was ended.
     bool Scan();
-    bool Probe(ULONGLONG now);
+    bool Probe(ULONGLONG now, bool refreshWindows);
+    bool DebuggerAttached() const;
     void EndAll();
 
     HWND notify_;
@@ -86,6 +89,8 @@ private:
         bool seen;
     };
     std::vector<Silent> silent_;
+    std::vector<HWND> windows_;  // the effect's windows at the last full look
+    bool windowsListed_ = false;
 
     mutable kit::CriticalSection lock_;
     std::vector<DWORD> pids_;

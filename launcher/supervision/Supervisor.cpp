@@ -234,7 +234,9 @@ void Supervisor::Handle(const WatchReport& report)
     switch (report.kind) {
     case WatchReport::Exited: {
         reason = "exit";
-        fault = report.code != 0 || early;
+        // A lone effect's clean exit is the operator's close, however soon; in the rotation, or
+        // when it is to be restarted anyway, one at once means a program that cannot play.
+        fault = report.code != 0 || (early && (playingInRotation_ || settings_.restartOnExit));
         std::wstring line = L"exit " + path + L" code " + std::to_wstring(report.code);
         if (report.code == 0 && early) line += L" (at once after its start: a failure)";
         if (fault) Failed(reason, line);

@@ -129,6 +129,8 @@ TEST(Supervision, AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack)
     ASSERT_TRUE(install.Launcher().Sync());
     std::string status = install.Status();
     EXPECT_NE(status.find("\"state\": \"standby\""), std::string::npos) << status;
+    EXPECT_NE(status.find("\"rotation\": {\"index\": "), std::string::npos) << status;
+    EXPECT_NE(status.find("\"nextAt\": \"20"), std::string::npos) << status;
     EXPECT_NE(status.find("\"quarantined\": [" + JsonString(install.Path(0)) + ", " + JsonString(install.Path(2)) + "]"),
               std::string::npos)
         << status;
@@ -176,6 +178,10 @@ TEST(Supervision, ALoneEffectInACrashLoopWaitsLongerBeforeEachTry)
     std::string log = install.Log();
     EXPECT_NE(log.find("next try in 2 s"), std::string::npos) << log;
     EXPECT_NE(log.find("next try in 4 s"), std::string::npos) << log;
+    install.Launcher().Timer(6);
+    ASSERT_TRUE(install.Launcher().Sync());
+    EXPECT_NE(install.Status().find("\"restarts\": {" + JsonString(install.Path(0)) + ": 3}"), std::string::npos)
+        << install.Status();
 }
 
 }  // namespace
