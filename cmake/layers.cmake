@@ -5,6 +5,8 @@ set(PAVORA_LAYERS
     framework
     core/resources
     core/text
+    core/schedule
+    core/projector
     core/frame
     core/touch
     core/effects

@@ -1,0 +1,234 @@
+#include "core/schedule/Schedule.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include <tinyxml.h>
+
+namespace schedule {
+namespace {
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+long long DaysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const long long era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = static_cast<unsigned>(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + static_cast<unsigned>(d) - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+void CivilFromDays(long long z, int& y, int& m, int& d)
+{
+    z += 719468;
+    const long long era = (z >= 0 ? z : z - 146096) / 146097;
+    const unsigned doe = static_cast<unsigned>(z - era * 146097);
+    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const unsigned mp = (5 * doy + 2) / 153;
+    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    y = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (m <= 2));
+}
+
+bool ValidDate(int y, int m, int d)
+{
+    if (y < 1900 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
+    int yy = 0, mm = 0, dd = 0;
+    CivilFromDays(DaysFromCivil(y, m, d), yy, mm, dd);
+    return yy == y && mm == m && dd == d;
+}
+
+std::wstring Wide(const char* text)
+{
+    if (!text || !*text) return std::wstring();
+    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    if (size <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], size);
+    wide.resize(static_cast<size_t>(size - 1));
+    return wide;
+}
+
+// "HH:MM", 00:00 … 23:59, and 24:00 as the end of a day.
+bool ParseTime(const char* text, int& minutes)
+{
+    if (!text) return false;
+    int h = 0, m = 0;
+    char rest = 0;
+    if (std::strlen(text) != 5 || std::sscanf(text, "%2d:%2d%c", &h, &m, &rest) != 2) return false;
+    if (h == 24 && m == 0) {
+        minutes = 1440;
+        return true;
+    }
+    if (h < 0 || h > 23 || m < 0 || m > 59) return false;
+    minutes = h * 60 + m;
+    return true;
+}
+
+std::wstring Problem(int line, const std::wstring& what)
+{
+    return L"line " + std::to_wstring(line) + L": " + what;
+}
+
+bool ReadTimes(const TiXmlElement& element, Entry& entry, std::wstring& error)
+{
+    const char* from = element.Attribute("from");
+    const char* to = element.Attribute("to");
+    if (!from && !to && entry.kind == Entry::Day) {
+        entry.wholeDay = true;
+        return true;
+    }
+    if (!ParseTime(from, entry.from) || entry.from == 1440) {
+        error = L"\"from\" is no time of day (HH:MM)";
+        return false;
+    }
+    if (!ParseTime(to, entry.to)) {
+        error = L"\"to\" is no time of day (HH:MM)";
+        return false;
+    }
+    if (entry.to == entry.from) {
+        error = L"\"from\" and \"to\" are the same time";
+        return false;
+    }
+    return true;
+}
+
+bool DayHasEntries(const Schedule& schedule, int y, int m, int d)
+{
+    for (const Entry& entry : schedule.entries)
+        if (entry.kind == Entry::Day && entry.year == y && entry.month == m && entry.day == d) return true;
+    return false;
+}
+
+bool Holds(const Entry& entry, const LocalTime& t, int weekday, int yesterdayWeekday, const LocalTime& yesterday)
+{
+    bool wraps = !entry.wholeDay && entry.to < entry.from;
+    if (entry.kind == Entry::Window) {
+        bool today = (entry.days >> weekday) & 1u;
+        bool fromYesterday = (entry.days >> yesterdayWeekday) & 1u;
+        if (!wraps) return today && t.minute >= entry.from && t.minute < entry.to;
+        return (today && t.minute >= entry.from) || (fromYesterday && t.minute < entry.to);
+    }
+    bool isToday = entry.year == t.year && entry.month == t.month && entry.day == t.day;
+    bool isYesterday = entry.year == yesterday.year && entry.month == yesterday.month && entry.day == yesterday.day;
+    if (entry.wholeDay) return isToday;
+    if (!wraps) return isToday && t.minute >= entry.from && t.minute < entry.to;
+    return (isToday && t.minute >= entry.from) || (isYesterday && t.minute < entry.to);
+}
+
+}  // namespace
+
+int Weekday(int year, int month, int day)
+{
+    // 1970-01-01 was a Thursday (4).
+    long long days = DaysFromCivil(year, month, day);
+    long long weekday = ((days % 7) + 7 + 3) % 7;  // 0 = Monday
+    return static_cast<int>(weekday) + 1;
+}
+
+LocalTime AddMinutes(const LocalTime& time, long long minutes)
+{
+    long long total = DaysFromCivil(time.year, time.month, time.day) * 1440 + time.minute + minutes;
+    long long days = total >= 0 ? total / 1440 : (total - 1439) / 1440;
+    LocalTime result;
+    CivilFromDays(days, result.year, result.month, result.day);
+    result.minute = static_cast<int>(total - days * 1440);
+    return result;
+}
+
+Schedule Parse(const std::string& text, const std::function<bool(const std::wstring&)>& playlistExists)
+{
+    Schedule schedule;
+    TiXmlDocument document;
+    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    if (document.Error()) {
+        schedule.problems.push_back(Problem(document.ErrorRow(), L"the file is no readable XML (" +
+                                                                     Wide(document.ErrorDesc()) + L")"));
+        return schedule;
+    }
+    const TiXmlElement* root = document.RootElement();
+    if (!root || std::strcmp(root->Value(), "Schedule") != 0) {
+        schedule.problems.push_back(Problem(root ? root->Row() : 1, L"the root element is not <Schedule>"));
+        return schedule;
+    }
+    for (const TiXmlElement* element = root->FirstChildElement(); element; element = element->NextSiblingElement()) {
+        Entry entry;
+        entry.line = element->Row();
+        std::wstring error;
+        const std::string name = element->Value();
+        if (name == "Window") {
+            entry.kind = Entry::Window;
+            const char* days = element->Attribute("days");
+            for (const char* c = days; c && *c; ++c) {
+                if (*c < '1' || *c > '7') {
+                    error = L"\"days\" holds something other than the weekdays 1 to 7";
+                    break;
+                }
+                entry.days |= 1u << (*c - '0');
+            }
+            if (error.empty() && entry.days == 0) error = L"\"days\" names no weekday";
+        } else if (name == "Day") {
+            entry.kind = Entry::Day;
+            const char* date = element->Attribute("date");
+            char rest = 0;
+            if (!date || std::strlen(date) != 10 ||
+                std::sscanf(date, "%4d-%2d-%2d%c", &entry.year, &entry.month, &entry.day, &rest) != 3 ||
+                !ValidDate(entry.year, entry.month, entry.day))
+                error = L"\"date\" is no date (YYYY-MM-DD)";
+        } else {
+            error = L"<" + Wide(element->Value()) + L"> is neither <Window> nor <Day>";
+        }
+        if (error.empty()) ReadTimes(*element, entry, error);
+        if (error.empty()) {
+            const char* off = element->Attribute("off");
+            entry.off = off && std::strcmp(off, "1") == 0;
+            entry.playlist = Wide(element->Attribute("playlist"));
+            if (!entry.off && entry.playlist.empty()) error = L"neither a playlist nor off=\"1\"";
+            else if (!entry.off && !playlistExists(entry.playlist))
+                error = L"the playlist file is missing: " + entry.playlist;
+        }
+        if (!error.empty()) {
+            schedule.problems.push_back(Problem(entry.line, error));
+            continue;
+        }
+        schedule.entries.push_back(entry);
+    }
+    return schedule;
+}
+
+int EntryAt(const Schedule& schedule, const LocalTime& time)
+{
+    LocalTime yesterday = AddMinutes(time, -1440);
+    int weekday = Weekday(time.year, time.month, time.day);
+    int yesterdayWeekday = weekday == 1 ? 7 : weekday - 1;
+    bool dated = DayHasEntries(schedule, time.year, time.month, time.day);
+    int chosen = -1;
+    for (size_t i = 0; i < schedule.entries.size(); ++i) {
+        const Entry& entry = schedule.entries[i];
+        if (entry.kind == Entry::Window && dated) continue;
+        if (Holds(entry, time, weekday, yesterdayWeekday, yesterday)) chosen = static_cast<int>(i);
+    }
+    return chosen;
+}
+
+bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
+                long long horizonMinutes)
+{
+    int now = EntryAt(schedule, time);
+    for (long long step = 1; step <= horizonMinutes; ++step) {
+        LocalTime later = AddMinutes(time, step);
+        int entry = EntryAt(schedule, later);
+        if (entry != now) {
+            next = later;
+            nextEntry = entry;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace schedule

@@ -1,0 +1,55 @@
+#pragma once
+// The weekly schedule of data\Schedule.xml: time windows on weekdays and entries for
+// single dates, each naming a playlist or closing the installation. Reading it and
+// choosing the entry in force are pure functions of the file's text and the local time.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace schedule {
+
+// A local date and the minute of its day.
+struct LocalTime {
+    int year = 2000;
+    int month = 1;
+    int day = 1;
+    int minute = 0;  // 0 .. 1439
+};
+
+// 1 = Monday … 7 = Sunday.
+int Weekday(int year, int month, int day);
+// The same time `minutes` later or earlier, across days.
+LocalTime AddMinutes(const LocalTime& time, long long minutes);
+
+struct Entry {
+    enum Kind { Window, Day };
+    Kind kind = Window;
+    unsigned days = 0;        // Window: bit n set for ISO weekday n
+    int year = 0, month = 0, day = 0;  // Day
+    bool wholeDay = false;    // a Day without from and to
+    int from = 0, to = 0;     // minutes; to before from runs past midnight
+    bool off = false;
+    std::wstring playlist;    // as the file gives it
+    int line = 0;
+};
+
+struct Schedule {
+    std::vector<Entry> entries;
+    // "line N: what is wrong", for entries that were skipped (and for a file that did not parse).
+    std::vector<std::wstring> problems;
+};
+
+// Reads the file's text (UTF-8). `playlistExists` answers for a playlist path as the file
+// gives it; an entry whose playlist is missing is skipped like any other bad entry.
+Schedule Parse(const std::string& text, const std::function<bool(const std::wstring&)>& playlistExists);
+
+// The entry in force at `time`: the index of the latest entry that holds, or -1 outside
+// every entry. On a date that has Day entries, no Window holds.
+int EntryAt(const Schedule& schedule, const LocalTime& time);
+
+// The next minute after `time`, within `horizonMinutes`, at which another entry (or none)
+// is in force; false when nothing changes in that time.
+bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
+                long long horizonMinutes = 8 * 1440);
+
+}  // namespace schedule

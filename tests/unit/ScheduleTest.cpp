@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/schedule/Schedule.h"
+
+using schedule::LocalTime;
+
+namespace {
+
+// The week of the README: mornings on weekdays, the main list from noon, closed at night,
+// closed on Christmas, a special evening on New Year's Eve.
+const char kWeek[] =
+    "<Schedule>\n"
+    "  <Window days=\"12345\" from=\"09:00\" to=\"12:00\" playlist=\"data\\playlists\\Morning.xml\" />\n"
+    "  <Window days=\"1234567\" from=\"12:00\" to=\"22:00\" playlist=\"data\\EffectPath.xml\" />\n"
+    "  <Window days=\"1234567\" from=\"22:00\" to=\"08:30\" off=\"1\" />\n"
+    "  <Day date=\"2026-12-25\" off=\"1\" />\n"
+    "  <Day date=\"2026-12-31\" from=\"18:00\" to=\"23:59\" playlist=\"data\\playlists\\Eve.xml\" />\n"
+    "</Schedule>\n";
+
+schedule::Schedule Read(const std::string& text)
+{
+    return schedule::Parse(text, [](const std::wstring& path) { return path.find(L"Gone") == std::wstring::npos; });
+}
+
+LocalTime At(int y, int m, int d, int h, int min)
+{
+    LocalTime t;
+    t.year = y, t.month = m, t.day = d, t.minute = h * 60 + min;
+    return t;
+}
+
+TEST(ScheduleTest, TheEntryInForceAtEachMomentOfAWeek)
+{
+    schedule::Schedule week = Read(kWeek);
+    ASSERT_TRUE(week.problems.empty());
+    ASSERT_EQ(week.entries.size(), 5u);
+    const struct {
+        const char* what;
+        LocalTime at;
+        int entry;
+    } cases[] = {
+        {"Monday night, before the end of Sunday's closed hours", At(2026, 12, 7, 8, 29), 2},
+        {"the end is not part of it", At(2026, 12, 7, 8, 30), -1},
+        {"the morning starts", At(2026, 12, 7, 9, 0), 0},
+        {"the morning's last minute", At(2026, 12, 7, 11, 59), 0},
+        {"noon", At(2026, 12, 7, 12, 0), 1},
+        {"closed from 22:00", At(2026, 12, 7, 22, 0), 2},
+        {"Saturday has no morning", At(2026, 12, 12, 10, 0), -1},
+        {"a Day without times holds all of it", At(2026, 12, 25, 10, 0), 3},
+        {"and replaces the Windows of its date", At(2026, 12, 25, 23, 0), 3},
+        {"the day after: Friday night's window runs on", At(2026, 12, 26, 5, 0), 2},
+        {"a date with a Day entry: outside it the main list", At(2026, 12, 31, 17, 0), -1},
+        {"New Year's Eve", At(2026, 12, 31, 18, 0), 4},
+        {"its last minute is its end", At(2026, 12, 31, 23, 59), -1},
+        {"a leap day is an ordinary Monday", At(2028, 2, 28, 9, 30), 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(schedule::EntryAt(week, c.at), c.entry) << c.what;
+}
+
+TEST(ScheduleTest, TheLaterOfTwoEntriesThatHoldWins)
+{
+    const char* a = "<Window days=\"1234567\" from=\"10:00\" to=\"14:00\" playlist=\"A.xml\" />";
+    const char* b = "<Window days=\"1234567\" from=\"12:00\" to=\"13:00\" playlist=\"B.xml\" />";
+    schedule::Schedule ab = Read(std::string("<Schedule>") + a + b + "</Schedule>");
+    schedule::Schedule ba = Read(std::string("<Schedule>") + b + a + "</Schedule>");
+    EXPECT_EQ(schedule::EntryAt(ab, At(2026, 12, 9, 12, 30)), 1);
+    EXPECT_EQ(schedule::EntryAt(ab, At(2026, 12, 9, 13, 30)), 0);
+    EXPECT_EQ(schedule::EntryAt(ba, At(2026, 12, 9, 12, 30)), 1) << "the longer one is later in this file";
+}
+
+TEST(ScheduleTest, TheNextChangeIsTheNextBoundaryAcrossDays)
+{
+    schedule::Schedule week = Read(kWeek);
+    LocalTime next;
+    int entry = 0;
+    ASSERT_TRUE(schedule::NextChange(week, At(2026, 12, 7, 11, 0), next, entry));
+    EXPECT_EQ(next.minute, 12 * 60);
+    EXPECT_EQ(entry, 1);
+    // Christmas Eve 22:00: closed, and Christmas is closed all day: next change on the 26th.
+    ASSERT_TRUE(schedule::NextChange(week, At(2026, 12, 24, 23, 0), next, entry));
+    EXPECT_EQ(entry, 3);
+    ASSERT_TRUE(schedule::NextChange(week, next, next, entry));
+    EXPECT_EQ(next.day, 26);
+    EXPECT_EQ(next.minute, 0);
+    EXPECT_EQ(entry, 2);
+}
+
+// A bad entry is reported with its line and skipped; the rest holds.
+TEST(ScheduleTest, BadEntriesAreReportedWithTheirLineAndSkipped)
+{
+    const struct {
+        const char* entry;
+        const char* says;
+    } cases[] = {
+        {"<Window days=\"1238\" from=\"09:00\" to=\"10:00\" playlist=\"A.xml\" />", "weekdays 1 to 7"},
+        {"<Window days=\"\" from=\"09:00\" to=\"10:00\" playlist=\"A.xml\" />", "names no weekday"},
+        {"<Window days=\"1\" from=\"25:00\" to=\"26:00\" playlist=\"A.xml\" />", "\"from\" is no time"},
+        {"<Window days=\"1\" from=\"9:00\" to=\"10:00\" playlist=\"A.xml\" />", "\"from\" is no time"},
+        {"<Window days=\"1\" from=\"09:00\" to=\"09:60\" playlist=\"A.xml\" />", "\"to\" is no time"},
+        {"<Window days=\"1\" from=\"09:00\" to=\"09:00\" playlist=\"A.xml\" />", "the same time"},
+        {"<Window days=\"1\" to=\"09:00\" playlist=\"A.xml\" />", "\"from\" is no time"},
+        {"<Day date=\"2026-02-29\" off=\"1\" />", "no date"},
+        {"<Day date=\"26-12-25\" off=\"1\" />", "no date"},
+        {"<Day date=\"2026-12-25\" from=\"10:00\" />", "\"to\" is no time"},
+        {"<Window days=\"1\" from=\"09:00\" to=\"10:00\" />", "neither a playlist"},
+        {"<Window days=\"1\" from=\"09:00\" to=\"10:00\" playlist=\"data\\Gone.xml\" />", "missing: data\\Gone.xml"},
+        {"<Hours days=\"1\" />", "neither <Window> nor <Day>"},
+    };
+    for (const auto& c : cases) {
+        schedule::Schedule read = Read(std::string("<Schedule>\n<Day date=\"2026-12-25\" off=\"1\" />\n") + c.entry +
+                                       "\n<Window days=\"7\" from=\"10:00\" to=\"11:00\" playlist=\"B.xml\" />\n</Schedule>");
+        ASSERT_EQ(read.problems.size(), 1u) << c.entry;
+        std::string problem(read.problems[0].begin(), read.problems[0].end());
+        EXPECT_EQ(problem.rfind("line 3: ", 0), 0u) << problem;
+        EXPECT_NE(problem.find(c.says), std::string::npos) << problem;
+        EXPECT_EQ(read.entries.size(), 2u) << "the rest holds: " << c.entry;
+    }
+    for (const char* file : {"", "<Schedule><Window></Schedule>", "<Plan />"}) {
+        schedule::Schedule read = Read(file);
+        EXPECT_TRUE(read.entries.empty());
+        EXPECT_EQ(read.problems.size(), 1u) << file;
+    }
+}
+
+TEST(ScheduleTest, DatesAndWeekdaysAcrossMonthsYearsAndLeapDays)
+{
+    EXPECT_EQ(schedule::Weekday(2026, 12, 9), 3);
+    EXPECT_EQ(schedule::Weekday(2026, 12, 13), 7);
+    EXPECT_EQ(schedule::Weekday(2000, 2, 29), 2);
+    LocalTime t = schedule::AddMinutes(At(2028, 2, 28, 23, 30), 60);
+    EXPECT_EQ(t.month * 100 + t.day, 229);
+    EXPECT_EQ(t.minute, 30);
+    t = schedule::AddMinutes(At(2027, 1, 1, 0, 10), -20);
+    EXPECT_EQ(t.year * 10000 + t.month * 100 + t.day, 20261231);
+    EXPECT_EQ(t.minute, 23 * 60 + 50);
+}
+
+}  // namespace
