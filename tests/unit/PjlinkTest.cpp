@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "core/projector/Pjlink.h"
+#include "core/projector/ProjectorSwitch.h"
 #include "tests/support/ProjectorEmulator.h"
 
 using projector::Answer;
@@ -96,6 +98,105 @@ TEST(PjlinkTest, AddressesAreHostsWithAnOptionalPortSeparatedByCommas)
         EXPECT_FALSE(projector::ParseAddresses(bad, addresses, error)) << bad;
         EXPECT_FALSE(error.empty());
     }
+}
+
+}  // namespace
+
+namespace {
+
+using projector::ProjectorSwitch;
+
+struct SwitchRun {
+    std::vector<std::wstring> lines;
+    CRITICAL_SECTION lock;
+    HANDLE ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    SwitchRun() { InitializeCriticalSection(&lock); }
+    ~SwitchRun()
+    {
+        CloseHandle(ready);
+        DeleteCriticalSection(&lock);
+    }
+    std::unique_ptr<ProjectorSwitch> Make(const std::vector<unsigned short>& ports, const std::string& password,
+                                          DWORD warmupMs)
+    {
+        std::vector<projector::Address> addresses;
+        for (unsigned short port : ports) addresses.push_back(Loopback(port));
+        ProjectorSwitch::Timing timing;
+        timing.warmupMs = warmupMs;
+        timing.busyRetryMs = 100;
+        timing.failRetryMs = 400;
+        timing.pollMs = 100;
+        timing.answerMs = 300;
+        return std::unique_ptr<ProjectorSwitch>(new ProjectorSwitch(
+            addresses, password, timing,
+            [this](const std::wstring& line) {
+                EnterCriticalSection(&lock);
+                lines.push_back(line);
+                LeaveCriticalSection(&lock);
+            },
+            [this] { SetEvent(ready); }));
+    }
+    size_t Count(const std::wstring& part)
+    {
+        EnterCriticalSection(&lock);
+        size_t count = 0;
+        for (const std::wstring& line : lines) count += line.find(part) != std::wstring::npos;
+        LeaveCriticalSection(&lock);
+        return count;
+    }
+};
+
+// Every projector on, then the effect: as soon as all report on, and never later than the
+// warm-up time when one stays silent; off again through a cool-down, retried while busy.
+TEST(ProjectorSwitchTest, OnWaitsForEveryProjectorAtMostTheWarmUpAndOffIsRetriedWhileBusy)
+{
+    ProjectorEmulator::Behaviour plain, locked, silent;
+    plain.warmupMs = 600;
+    locked.password = "pw";
+    locked.warmupMs = 300;
+    silent.silent = true;
+    ProjectorEmulator a(plain), b(locked), quiet(silent);
+    {
+        SwitchRun run;
+        auto both = run.Make({a.Port(), b.Port()}, "pw", 5000);
+        DWORD start = GetTickCount();
+        both->SwitchOn();
+        ASSERT_EQ(WaitForSingleObject(run.ready, 5000), WAIT_OBJECT_0);
+        EXPECT_LT(GetTickCount() - start, 3000u) << "ready once both were on, not after the warm-up time";
+        EXPECT_EQ(a.Power(), 1);
+        EXPECT_EQ(b.Power(), 1);
+        both->SwitchOff();
+        Sleep(1500);
+        EXPECT_EQ(a.Power(), 0);
+        EXPECT_EQ(b.Power(), 0);
+        // Off while warming up: ERR3 until it takes it.
+        both->SwitchOn();
+        Sleep(50);
+        both->SwitchOff();
+        Sleep(2500);
+        EXPECT_EQ(a.Power(), 0);
+    }
+    {
+        SwitchRun run;
+        auto withSilent = run.Make({a.Port(), quiet.Port()}, "", 1500);
+        DWORD start = GetTickCount();
+        withSilent->SwitchOn();
+        ASSERT_EQ(WaitForSingleObject(run.ready, 5000), WAIT_OBJECT_0);
+        EXPECT_GE(GetTickCount() - start, 1400u);
+        Sleep(1500);
+        EXPECT_EQ(run.Count(L": no answer"), 1u) << "asked again, logged once";
+        EXPECT_EQ(run.Count(L"not all on after the warm-up time"), 1u);
+    }
+    {
+        SwitchRun run;
+        auto wrong = run.Make({b.Port()}, "guess", 500);
+        wrong->SwitchOff();
+        Sleep(800);
+        EXPECT_EQ(run.Count(L"wrong password (ERRA)"), 1u);
+    }
+    std::vector<std::wstring> tried = ProjectorSwitch::TryAll({Loopback(a.Port()), Loopback(b.Port())}, "pw");
+    ASSERT_EQ(tried.size(), 2u);
+    EXPECT_NE(tried[0].find(L": OK, on"), std::wstring::npos) << std::string(tried[0].begin(), tried[0].end());
 }
 
 }  // namespace

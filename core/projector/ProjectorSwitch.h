@@ -1,0 +1,65 @@
+#pragma once
+// Switches every projector of the installation on or off from a thread of its own and keeps
+// at it: a projector busy warming up or cooling down is asked again in a few seconds, one
+// that does not answer, refuses the password or reports an error is asked again every
+// minute and each failure is told to the log. Nothing here waits on the caller's thread.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/projector/Pjlink.h"
+
+namespace projector {
+
+class ProjectorSwitch {
+public:
+    using Log = std::function<void(const std::wstring&)>;
+    using Ready = std::function<void()>;
+
+    struct Timing {
+        DWORD warmupMs = 60000;     // the effect starts after this at the latest
+        DWORD busyRetryMs = 3000;   // after "ERR3"
+        DWORD failRetryMs = 60000;  // after no answer, a wrong password or an error
+        DWORD pollMs = 1000;        // asking "POWR ?" while one warms up
+        DWORD answerMs = 5000;      // for one exchange
+    };
+
+    // `ready` runs on the switch's thread once every projector reports on, or the warm-up
+    // time is over, after each SwitchOn.
+    ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log, Ready ready);
+    ~ProjectorSwitch();
+    ProjectorSwitch(const ProjectorSwitch&) = delete;
+    ProjectorSwitch& operator=(const ProjectorSwitch&) = delete;
+
+    void SwitchOn() { Want(1); }
+    void SwitchOff() { Want(0); }
+    bool Empty() const { return addresses_.empty(); }
+
+    // One exchange with each projector now, as the settings page's test button shows it:
+    // "host:port: answer" lines.
+    static std::vector<std::wstring> TryAll(const std::vector<Address>& addresses, const std::string& password,
+                                            DWORD answerMs = 3000);
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Run();
+    void Want(int power);
+
+    std::vector<Address> addresses_;
+    std::string password_;
+    Timing timing_;
+    Log log_;
+    Ready ready_;
+    HANDLE thread_ = nullptr;
+    HANDLE wake_ = nullptr;
+    CRITICAL_SECTION lock_;
+    int wanted_ = -1;        // -1 nothing asked yet
+    unsigned request_ = 0;   // counts the requests, so that a new one starts afresh
+    bool stopping_ = false;
+};
+
+std::wstring AddressText(const Address& address);
+
+}  // namespace projector
