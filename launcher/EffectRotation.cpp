@@ -35,14 +35,7 @@ void EffectRotation::Toggle()
 {
     std::wstring stoppedCaption = host_.LanguageText(L"3");
     if (host_.RotationCaption() != stoppedCaption) {
-        host_.SetRotationCaption(stoppedCaption);
-        if (index_ != -1) StopPlaying();
-        // A later start goes on after the entry that played (after entry 0 when the list shrank).
-        if (Count() == 0) index_ = -1;
-        else if (index_ >= Count()) index_ = 0;
-        host_.StopTimer(kRotationTimer);
-        host_.ShowBar(true);
-        host_.SetStatusText(host_.LanguageText(L"28"));
+        Stop(true);
         return;
     }
 
@@ -56,6 +49,20 @@ void EffectRotation::Toggle()
     Advance();
     host_.SetRotationCaption(host_.LanguageText(L"8"));
     host_.SetStatusText(host_.LanguageText(L"29"));
+}
+
+void EffectRotation::Stop(bool showBar)
+{
+    std::wstring stoppedCaption = host_.LanguageText(L"3");
+    if (host_.RotationCaption() == stoppedCaption) return;
+    host_.SetRotationCaption(stoppedCaption);
+    if (index_ != -1) StopPlaying();
+    // A later start goes on after the entry that played (after entry 0 when the list shrank).
+    if (Count() == 0) index_ = -1;
+    else if (index_ >= Count()) index_ = 0;
+    host_.StopTimer(kRotationTimer);
+    if (showBar) host_.ShowBar(true);
+    host_.SetStatusText(host_.LanguageText(L"28"));
 }
 
 void EffectRotation::Step()

@@ -28,6 +28,10 @@ public:
 
     // The rotation button and Alt+F4.
     void Toggle();
+    // Stops a running rotation as the button does; the bar shows again only if asked.
+    void Stop(bool showBar);
+    // The next start begins with entry 0.
+    void Rewind() { index_ = -1; }
     // Timer 2: the current entry's time is up.
     void Step();
     // Message 6568.

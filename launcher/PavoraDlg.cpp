@@ -26,8 +26,9 @@ namespace {
 // Timer 1 hides the bar once after start-up; 2 to 4 belong to the rotation, 5 to 7 to
 // the supervision.
 constexpr UINT_PTR kHideTimer = 1;
-// The supervision's watch thread reports here.
+// The supervision's watch thread reports here; the projectors' switch says they are on.
 constexpr UINT kSupervisionMessage = WM_APP + 20;
+constexpr UINT kProjectorsReadyMessage = WM_APP + 21;
 
 // The files the settings sheet may write, and when each was last written.
 const wchar_t* const kSettingsFiles[] = {L"Bin\\config.ini", L"data\\EffectPath.xml", L"data\\ConfigLight.xml",
@@ -83,6 +84,9 @@ void CPavoraDlg::StartSupervision()
     supervisor_.reset(new supervision::Supervisor(Handle(), kSupervisionMessage,
                                                   static_cast<supervision::SupervisorHost&>(*this), settings, folder));
     supervisor_->LauncherStarted();
+    schedule_.reset(new launcher::ScheduledPlay(Handle(), kProjectorsReadyMessage,
+                                                static_cast<launcher::ScheduleHost&>(*this), effects_));
+    schedule_->Load(L"data\\Schedule.xml", L"Bin\\config.ini");
 }
 
 BOOL CPavoraDlg::OnInitDialog()
@@ -140,6 +144,13 @@ void CPavoraDlg::RegisterHotKeys()
 
 void CPavoraDlg::ChooseStartupAction()
 {
+    // A schedule plays from the start, as "auto" would.
+    if (schedule_->Active()) {
+        schedule_->Resume();
+        SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
+        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
+        return;
+    }
     size_t count = effects_ ? effects_->size() : 0;
     // Entries whose program is missing stay in the list but play no part in the choice: a
     // playlist of one present program plays it alone, as it always did.
@@ -276,6 +287,10 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         if (supervisor_) supervisor_->OnReport(wParam, lParam);
         handled = true;
         return 0;
+    case kProjectorsReadyMessage:
+        if (schedule_) schedule_->OnProjectorsReady();
+        handled = true;
+        return 0;
     case WM_HOTKEY:
         OnHotKey(wParam, lParam);
         return 0;  // and on to default processing
@@ -376,6 +391,9 @@ bool CPavoraDlg::OnTimer(UINT_PTR id)
     case launcher::kFrontTimer:
         rotation_.BringEffectToFront();
         break;
+    case launcher::ScheduledPlay::kClockTimer:
+        if (schedule_) schedule_->OnClock();
+        break;
     default:
         return supervisor_ && supervisor_->OnTimer(id);
     }
@@ -387,7 +405,15 @@ void CPavoraDlg::ToggleRotation()
     nextStart_ = supervision::StartReason::RotationStart;
     nextStop_ = supervision::StopReason::UserStop;
     bool wasRunning = RotationRunning();
+    // Under a schedule the operator's start resumes it: what is in force now plays.
+    if (!wasRunning && schedule_->Active()) {
+        schedule_->Resume();
+        nextStart_ = supervision::StartReason::RotationStep;
+        nextStop_ = supervision::StopReason::RotationStep;
+        return;
+    }
     rotation_.Toggle();
+    if (wasRunning && !RotationRunning() && schedule_->Active()) schedule_->Suspend();
     nextStart_ = supervision::StartReason::RotationStep;
     nextStop_ = supervision::StopReason::RotationStep;
     if (wasRunning && !RotationRunning()) supervisor_->RotationStopped();
@@ -442,6 +468,7 @@ void CPavoraDlg::OnDestroy()
 {
     hotKeys_.Unregister(Handle());
     KillTimer(Handle(), launcher::kWatchdogTimer);
+    schedule_.reset();
     if (supervisor_) supervisor_->LauncherEnding();
     CloseCCV();
 }
@@ -575,4 +602,47 @@ ULONGLONG CPavoraDlg::RotationDueInMs()
     if (!rotationDueAt_) return 0;
     ULONGLONG now = GetTickCount64();
     return rotationDueAt_ > now ? rotationDueAt_ - now : 1;
+}
+
+// launcher::ScheduleHost
+
+void CPavoraDlg::PlayPlaylist(const EffectList* list)
+{
+    supervisor_->ClosedHours(false);
+    if (RotationRunning()) {
+        nextStop_ = supervision::StopReason::Schedule;
+        rotation_.Stop(false);
+        nextStop_ = supervision::StopReason::RotationStep;
+    }
+    rotation_.SetPlaylist(list);
+    rotation_.Rewind();
+    if (!list || list->empty()) {
+        // No box for an empty list here: nobody may be there to close it.
+        supervisor_->Log(L"schedule: nothing to play");
+        supervisor_->ClosedHours(true);
+        return;
+    }
+    nextStart_ = supervision::StartReason::Schedule;
+    rotation_.Toggle();
+    nextStart_ = supervision::StartReason::RotationStep;
+}
+
+void CPavoraDlg::CloseForNow()
+{
+    if (RotationRunning()) {
+        nextStop_ = supervision::StopReason::Schedule;
+        rotation_.Stop(false);
+        nextStop_ = supervision::StopReason::RotationStep;
+    }
+    supervisor_->ClosedHours(true);
+}
+
+void CPavoraDlg::LogLine(const std::wstring& line)
+{
+    supervisor_->Log(line);
+}
+
+void CPavoraDlg::ScheduleStatus(const std::string& json)
+{
+    supervisor_->SetScheduleStatus(json);
 }

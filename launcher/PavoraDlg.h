@@ -9,13 +9,17 @@
 #include "launcher/HotKeys.h"
 #include "launcher/RotationHost.h"
 #include "launcher/Tray.h"
+#include "launcher/schedule/ScheduledPlay.h"
 #include "launcher/supervision/Supervisor.h"
 
 // The launcher's main window: a narrow, always-on-top bar of buttons, hidden most of
 // the time and reached through the tray icon. It owns the hot keys, the timers and the
 // tray icon and routes every command to the library. Its title (language text 6) is how
 // a second copy of the launcher and the library's effect page find it.
-class CPavoraDlg : public kit::Dialog, private launcher::RotationHost, private supervision::SupervisorHost {
+class CPavoraDlg : public kit::Dialog,
+                   private launcher::RotationHost,
+                   private supervision::SupervisorHost,
+                   private launcher::ScheduleHost {
 public:
     CPavoraDlg();
     ~CPavoraDlg() override;
@@ -73,6 +77,12 @@ private:
     std::wstring RotationPath(int index) override;
     ULONGLONG RotationDueInMs() override;
 
+    // launcher::ScheduleHost
+    void PlayPlaylist(const EffectList* list) override;
+    void CloseForNow() override;
+    void LogLine(const std::wstring& line) override;
+    void ScheduleStatus(const std::string& json) override;
+
     HICON icon_ = nullptr;
     CTray tray_;
     launcher::HotKeys hotKeys_;
@@ -82,6 +92,7 @@ private:
     const std::wstring* ownEffectPath_ = nullptr;  // while the bar sends the message itself
 
     std::unique_ptr<supervision::Supervisor> supervisor_;
+    std::unique_ptr<launcher::ScheduledPlay> schedule_;
     // Why the rotation's next start and stop happen, set by whoever drives it.
     supervision::StartReason nextStart_ = supervision::StartReason::RotationStep;
     bool nextInRotation_ = true;

@@ -21,7 +21,7 @@ StandbyWindow::~StandbyWindow()
     Hide();
 }
 
-void StandbyWindow::Show()
+void StandbyWindow::Show(bool withPicture)
 {
     if (window_) return;
     HINSTANCE instance = GetModuleHandleW(nullptr);
@@ -35,7 +35,7 @@ void StandbyWindow::Show()
         RegisterClassW(&wc);
     }
     Gdiplus::GdiplusStartupInput input;
-    if (GetFileAttributesW(picture_.c_str()) != INVALID_FILE_ATTRIBUTES &&
+    if (withPicture && GetFileAttributesW(picture_.c_str()) != INVALID_FILE_ATTRIBUTES &&
         Gdiplus::GdiplusStartup(&gdiplus_, &input, nullptr) == Gdiplus::Ok) {
         auto* image = new Gdiplus::Image(picture_.c_str());
         if (image->GetLastStatus() == Gdiplus::Ok) image_ = image;

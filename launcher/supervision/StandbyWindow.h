@@ -17,7 +17,8 @@ public:
     StandbyWindow(const StandbyWindow&) = delete;
     StandbyWindow& operator=(const StandbyWindow&) = delete;
 
-    void Show();
+    // `withPicture` false: black alone (closed hours, when the projectors go off anyway).
+    void Show(bool withPicture = true);
     void Hide();
     bool Shown() const { return window_ != nullptr; }
 

@@ -87,6 +87,7 @@ std::string StatusJson(const StatusSnapshot& s)
         first = false;
     }
     out += "],\n";
+    out += "  \"schedule\": " + s.scheduleJson + ",\n";
     out += "  \"launcherStarted\": " + JsonText(s.launcherStarted) + ",\n";
     out += "  \"version\": " + JsonText(s.version) + "\n}\n";
     return out;

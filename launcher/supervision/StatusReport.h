@@ -27,6 +27,7 @@ struct StatusSnapshot {
     std::vector<std::wstring> quarantined;
     std::string launcherStarted;
     std::string version;
+    std::string scheduleJson = "null";  // a JSON value, as the schedule gives it
 };
 
 std::string StatusJson(const StatusSnapshot& status);

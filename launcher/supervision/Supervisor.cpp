@@ -25,6 +25,7 @@ const wchar_t* ReasonName(StartReason reason)
     case StartReason::Restart: return L"restart after a fault";
     case StartReason::EffectPage: return L"effect page";
     case StartReason::Watchdog: return L"watchdog";
+    case StartReason::Schedule: return L"schedule";
     }
     return L"";
 }
@@ -35,6 +36,7 @@ const wchar_t* ReasonName(StopReason reason)
     case StopReason::RotationStep: return L"rotation step";
     case StopReason::UserStop: return L"operator's stop";
     case StopReason::Watchdog: return L"watchdog";
+    case StopReason::Schedule: return L"schedule";
     }
     return L"";
 }
@@ -145,6 +147,32 @@ void Supervisor::RotationStopped()
     StandbyOff();
     log_.Write(L"rotation stopped by the operator");
     SetState("stopped");
+}
+
+void Supervisor::ClosedHours(bool closed)
+{
+    if (closed == closed_) return;
+    closed_ = closed;
+    KillTimer(bar_, kRetryTimer);
+    KillTimer(bar_, kStandbyTimer);
+    if (closed) {
+        watch_.Stop();
+        watchNumber_ = 0;
+        playing_.clear();
+        standby_.Hide();
+        standby_.Show(false);
+        log_.Write(L"closed hours: nothing plays");
+        SetState("stopped");
+    } else {
+        standby_.Hide();
+        log_.Write(L"closed hours over");
+    }
+}
+
+void Supervisor::SetScheduleStatus(const std::string& json)
+{
+    scheduleJson_ = json;
+    WriteStatus();
 }
 
 void Supervisor::SettingsClosed(const std::wstring& changed)
@@ -355,6 +383,7 @@ void Supervisor::WriteStatus()
     s.quarantined = failures_.QuarantinedPaths(ClockNow());
     s.launcherStarted = launcherStarted_;
     s.version = PAVORA_VERSION_TEXT;
+    s.scheduleJson = scheduleJson_;
     CreateDirectoryW(log_.Folder().c_str(), nullptr);
     ReplaceFile(statusFile_, StatusJson(s));
     ReplaceFile(metricsFile_, StatusMetrics(s));

@@ -20,9 +20,9 @@
 namespace supervision {
 
 // Why an effect started; each is named in the log.
-enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog };
+enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog, Schedule };
 // Why the launcher itself ends an effect.
-enum class StopReason { RotationStep, UserStop, Watchdog };
+enum class StopReason { RotationStep, UserStop, Watchdog, Schedule };
 
 // What the supervisor needs of the launcher's bar.
 class SupervisorHost {
@@ -71,6 +71,10 @@ public:
     void NothingToPlay();
     // The rotation was stopped by the user.
     void RotationStopped();
+    // The schedule's closed hours begin (black standby, nothing plays) or end.
+    void ClosedHours(bool closed);
+    // What the status file says of the schedule: a JSON value ("null" without one).
+    void SetScheduleStatus(const std::string& json);
     // The settings sheet closed; `changed` names the files it wrote.
     void SettingsClosed(const std::wstring& changed);
 
@@ -112,6 +116,8 @@ private:
     std::map<std::wstring, std::map<std::string, unsigned>> failureCounts_;
     std::set<std::wstring> missing_;
     std::set<std::wstring> asideLogged_;
+    bool closed_ = false;
+    std::string scheduleJson_ = "null";
 };
 
 }  // namespace supervision
