@@ -114,10 +114,10 @@ TEST(Supervision, AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack)
     ASSERT_NO_FATAL_FAILURE(install.Start());
     install.Launcher().Command(kRotationButton);
     ASSERT_TRUE(install.WaitForLog("standby on", 15000)) << install.Log();
-    EXPECT_EQ(install.Starts(0).size(), 2u) << "two failures set it aside";
-    EXPECT_EQ(install.Starts(2).size(), 2u);
+    EXPECT_EQ(install.Starts(0).size(), 2u) << "two failures set it aside\n" << install.Log();
+    EXPECT_EQ(install.Starts(2).size(), 2u) << install.Log();
     HWND standby = FindWindowW(L"PavoraStandby", nullptr);
-    ASSERT_NE(standby, nullptr);
+    ASSERT_NE(standby, nullptr) << install.Log();
     EXPECT_TRUE(IsWindowVisible(standby));
     RECT area{};
     GetWindowRect(standby, &area);
@@ -141,16 +141,16 @@ TEST(Supervision, AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack)
     install.ShiftClock(60);
     install.Launcher().Timer(7);
     ASSERT_TRUE(install.Launcher().Sync());
-    EXPECT_EQ(install.Starts(0).size() + install.Starts(2).size(), 4u);
+    EXPECT_EQ(install.Starts(0).size() + install.Starts(2).size(), 4u) << install.Log();
     install.ShiftClock(3601);
     install.Launcher().Timer(7);
     ASSERT_TRUE(install.WaitForStarts(0, 3, 5000)) << install.Log();
-    EXPECT_TRUE(install.WaitForLog("standby off", 2000));
+    EXPECT_TRUE(install.WaitForLog("standby off", 2000)) << install.Log();
     EXPECT_EQ(FindWindowW(L"PavoraStandby", nullptr), nullptr);
     install.PutProgram(1);
     install.Launcher().Timer(2);
     EXPECT_TRUE(install.WaitForStarts(1, 1, 5000)) << install.Log();
-    EXPECT_TRUE(install.WaitForLog("program back: ", 2000));
+    EXPECT_TRUE(install.WaitForLog("program back: ", 2000)) << install.Log();
 
     // For the metrics check of the test suite, which reads the file with the fleet's own tool.
     wchar_t keep[MAX_PATH] = L"";
