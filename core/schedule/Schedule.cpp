@@ -200,7 +200,7 @@ Schedule Parse(const std::string& text, const std::function<bool(const std::wstr
     return schedule;
 }
 
-int EntryAt(const Schedule& schedule, const LocalTime& time)
+int EntryAt(const Schedule& schedule, const LocalTime& time, const std::set<Occurrence>* over)
 {
     LocalTime yesterday = AddMinutes(time, -1440);
     int weekday = Weekday(time.year, time.month, time.day);
@@ -210,9 +210,53 @@ int EntryAt(const Schedule& schedule, const LocalTime& time)
     for (size_t i = 0; i < schedule.entries.size(); ++i) {
         const Entry& entry = schedule.entries[i];
         if (entry.kind == Entry::Window && dated) continue;
-        if (Holds(entry, time, weekday, yesterdayWeekday, yesterday)) chosen = static_cast<int>(i);
+        if (!Holds(entry, time, weekday, yesterdayWeekday, yesterday)) continue;
+        if (over && over->count(OccurrenceAt(schedule, static_cast<int>(i), time))) continue;
+        chosen = static_cast<int>(i);
     }
     return chosen;
+}
+
+Occurrence OccurrenceAt(const Schedule& schedule, int entry, const LocalTime& time)
+{
+    const Entry& e = schedule.entries[static_cast<size_t>(entry)];
+    // A span past midnight began the day before for the minutes before its end.
+    bool tail = !e.wholeDay && e.to < e.from && time.minute < e.to;
+    LocalTime start = tail ? AddMinutes(time, -1440) : time;
+    return Occurrence{entry, start.year, start.month, start.day};
+}
+
+long long MinutesSinceEpoch(const LocalTime& time)
+{
+    return DaysFromCivil(time.year, time.month, time.day) * 1440 + time.minute;
+}
+
+int ScheduleClock::Evaluate(const Schedule& schedule, const LocalTime& now)
+{
+    long long minutes = MinutesSinceEpoch(now);
+    int entry = EntryAt(schedule, now, &over_);
+    if (entry != current_) {
+        if (current_ >= 0 && minutes >= last_) over_.insert(playing_);
+        if (entry >= 0) playing_ = OccurrenceAt(schedule, entry, now);
+        current_ = entry;
+    }
+    last_ = minutes;
+    // What ended days ago can no longer come back.
+    LocalTime old = AddMinutes(now, -3 * 1440);
+    for (auto it = over_.begin(); it != over_.end();) {
+        LocalTime began;
+        began.year = it->year, began.month = it->month, began.day = it->day;
+        if (MinutesSinceEpoch(began) < MinutesSinceEpoch(old)) it = over_.erase(it);
+        else ++it;
+    }
+    return entry;
+}
+
+void ScheduleClock::Forget()
+{
+    over_.clear();
+    current_ = -1;
+    last_ = -1;
 }
 
 bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,

@@ -3,6 +3,7 @@
 // single dates, each naming a playlist or closing the installation. Reading it and
 // choosing the entry in force are pure functions of the file's text and the local time.
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,9 +44,46 @@ struct Schedule {
 // gives it; an entry whose playlist is missing is skipped like any other bad entry.
 Schedule Parse(const std::string& text, const std::function<bool(const std::wstring&)>& playlistExists);
 
+// One time an entry holds: the entry and the date its span began on (the day before for
+// the part of a span past midnight).
+struct Occurrence {
+    int entry;
+    int year, month, day;
+    bool operator<(const Occurrence& other) const
+    {
+        if (entry != other.entry) return entry < other.entry;
+        if (year != other.year) return year < other.year;
+        if (month != other.month) return month < other.month;
+        return day < other.day;
+    }
+};
+
 // The entry in force at `time`: the index of the latest entry that holds, or -1 outside
-// every entry. On a date that has Day entries, no Window holds.
-int EntryAt(const Schedule& schedule, const LocalTime& time);
+// every entry. On a date that has Day entries, no Window holds. Occurrences in `over` hold
+// no more: a clock set back (the hour that comes twice when daylight saving ends) does not
+// play a span again that already ended.
+int EntryAt(const Schedule& schedule, const LocalTime& time, const std::set<Occurrence>* over = nullptr);
+// The occurrence of `entry` that holds at `time` (the entry must hold then).
+Occurrence OccurrenceAt(const Schedule& schedule, int entry, const LocalTime& time);
+
+// The entry in force as the clock goes: like EntryAt, but a span that ended as the clock
+// went forward does not hold again when the clock is set back over it (so each span plays
+// once on the 25-hour day), while one left because the clock went back before its start
+// goes on when its time comes again.
+class ScheduleClock {
+public:
+    int Evaluate(const Schedule& schedule, const LocalTime& now);
+    void Forget();
+
+private:
+    std::set<Occurrence> over_;
+    int current_ = -1;
+    Occurrence playing_{};
+    long long last_ = -1;  // minutes since 1970 of the last evaluation
+};
+
+// Minutes since 1970-01-01 00:00 of a local time, for comparing two.
+long long MinutesSinceEpoch(const LocalTime& time);
 
 // The next minute after `time`, within `horizonMinutes`, at which another entry (or none)
 // is in force; false when nothing changes in that time.

@@ -134,7 +134,7 @@ void ScheduledPlay::OnClock()
     if (suspended_ || !Active()) return;
     // Read every second, the local time follows a changed clock, daylight saving and a
     // resume from sleep at once.
-    int entry = schedule::EntryAt(schedule_, LocalNow());
+    int entry = clock_.Evaluate(schedule_, LocalNow());
     if (entry != current_) Apply(entry);
 }
 

@@ -57,6 +57,7 @@ private:
     ScheduleHost& host_;
     const EffectList* mainList_;
     schedule::Schedule schedule_;
+    schedule::ScheduleClock clock_;
     EffectList list_;
     int current_ = -2;  // -2 before the first choice; -1 the main playlist
     bool suspended_ = false;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "core/schedule/Schedule.h"
@@ -135,6 +136,47 @@ TEST(ScheduleTest, DatesAndWeekdaysAcrossMonthsYearsAndLeapDays)
     t = schedule::AddMinutes(At(2027, 1, 1, 0, 10), -20);
     EXPECT_EQ(t.year * 10000 + t.month * 100 + t.day, 20261231);
     EXPECT_EQ(t.minute, 23 * 60 + 50);
+}
+
+}  // namespace
+
+namespace {
+
+// Daylight saving as the local clock shows it: on the 23-hour day the hour from 02:00 is
+// skipped, so a span across it plays once, shortened; on the 25-hour day the hour from 01:00
+// comes twice, and a span that ended in the first does not play again in the second.
+TEST(ScheduleTest, EachSpanPlaysOnceOnDaysOfTwentyThreeAndTwentyFiveHours)
+{
+    schedule::Schedule night = Read(
+        "<Schedule>"
+        "<Window days=\"1234567\" from=\"01:00\" to=\"01:45\" playlist=\"A.xml\" />"
+        "<Window days=\"1234567\" from=\"01:30\" to=\"02:30\" playlist=\"B.xml\" />"
+        "<Window days=\"1234567\" from=\"23:00\" to=\"00:30\" playlist=\"C.xml\" />"
+        "</Schedule>");
+    const struct {
+        const char* what;
+        int hour, minute;
+        int day;  // of March 2027 (spring: the 28th) and October (autumn: the 31st) alike
+        int entry;
+    } autumn[] = {
+        {"first 01:00", 1, 0, 31, 0},
+        {"first 01:44", 1, 44, 31, 1},  // the later entry wins from 01:30
+        {"first 01:59", 1, 59, 31, 1},
+        {"the clock goes back: second 01:00, A's span is over", 1, 0, 31, -1},
+        {"second 01:35: B's span still runs, it did not end", 1, 35, 31, 1},
+        {"02:30", 2, 30, 31, -1},
+        {"23:10, a span past midnight", 23, 10, 31, 2},
+        {"its tail on the next day", 0, 10, 32, 2},
+    };
+    schedule::ScheduleClock clock;
+    for (const auto& step : autumn) {
+        LocalTime t = step.day == 32 ? At(2027, 11, 1, step.hour, step.minute) : At(2027, 10, step.day, step.hour, step.minute);
+        EXPECT_EQ(clock.Evaluate(night, t), step.entry) << step.what;
+    }
+    // Spring: 02:00 does not come; B holds from 01:30 and the clock's 03:00 is past its end.
+    EXPECT_EQ(schedule::EntryAt(night, At(2027, 3, 28, 1, 59)), 1);
+    EXPECT_EQ(schedule::EntryAt(night, At(2027, 3, 28, 3, 0)), -1);
+    EXPECT_EQ(schedule::OccurrenceAt(night, 2, At(2027, 11, 1, 0, 10)).day, 31) << "the tail belongs to its start";
 }
 
 }  // namespace
