@@ -8,6 +8,7 @@
 #include "core/effects/PlaylistFile.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
+#include "launcher/supervision/StatusReport.h"
 
 namespace launcher {
 namespace {
@@ -25,16 +26,6 @@ std::string ReadFileBytes(const wchar_t* path, bool& found)
         bytes.append(buffer, read);
     CloseHandle(file);
     return bytes;
-}
-
-std::string JsonText(const std::wstring& text)
-{
-    std::string out = "\"";
-    for (char c : supervision::Utf8(text)) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + "\"";
 }
 
 std::string IsoOf(const schedule::LocalTime& time)
@@ -190,12 +181,12 @@ void ScheduledPlay::UpdateStatus()
     if (!Active()) return;
     std::string json = "{\"entry\": ";
     json += current_ >= 0 ? std::to_string(schedule_.entries[static_cast<size_t>(current_)].line) : std::string("null");
-    json += ", \"inForce\": " + JsonText(current_ == -2 ? std::wstring(L"none yet") : Describe(current_));
+    json += ", \"inForce\": " + supervision::JsonString(current_ == -2 ? std::wstring(L"none yet") : Describe(current_));
     json += std::string(", \"suspended\": ") + (suspended_ ? "true" : "false");
     schedule::LocalTime next;
     int nextEntry = -1;
     if (!suspended_ && schedule::NextChange(schedule_, LocalNow(), next, nextEntry))
-        json += ", \"next\": " + JsonText(Describe(nextEntry)) + ", \"nextAt\": \"" + IsoOf(next) + "\"";
+        json += ", \"next\": " + supervision::JsonString(Describe(nextEntry)) + ", \"nextAt\": \"" + IsoOf(next) + "\"";
     else
         json += ", \"next\": null, \"nextAt\": null";
     json += "}";

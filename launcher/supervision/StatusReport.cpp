@@ -59,6 +59,11 @@ void Counters(std::string& out, const char* name, const std::map<std::wstring, s
 
 }  // namespace
 
+std::string JsonString(const std::wstring& text)
+{
+    return JsonText(text);
+}
+
 std::string StatusJson(const StatusSnapshot& s)
 {
     std::string out = "{\n";
