@@ -33,7 +33,7 @@ constexpr UINT kProjectorsReadyMessage = WM_APP + 21;
 // The files the settings sheet may write, and when each was last written.
 const wchar_t* const kSettingsFiles[] = {L"Bin\\config.ini", L"data\\EffectPath.xml", L"data\\ConfigLight.xml",
                                          L"data\\ConfigSign.xml", L"data\\ConfigLaser.xml", L"data\\ConfigDI.xml",
-                                         L"data\\multiplexer_settings.xml"};
+                                         L"data\\multiplexer_settings.xml", L"data\\Schedule.xml"};
 
 std::vector<ULONGLONG> WriteTimes()
 {
@@ -84,9 +84,7 @@ void CPavoraDlg::StartSupervision()
     supervisor_.reset(new supervision::Supervisor(Handle(), kSupervisionMessage,
                                                   static_cast<supervision::SupervisorHost&>(*this), settings, folder));
     supervisor_->LauncherStarted();
-    schedule_.reset(new launcher::ScheduledPlay(Handle(), kProjectorsReadyMessage,
-                                                static_cast<launcher::ScheduleHost&>(*this), effects_));
-    schedule_->Load(L"data\\Schedule.xml", L"Bin\\config.ini");
+    LoadSchedule(false);
 }
 
 BOOL CPavoraDlg::OnInitDialog()
@@ -428,6 +426,25 @@ void CPavoraDlg::OpenSettings()
     for (size_t i = 0; i < before.size(); ++i)
         if (before[i] != after[i]) changed += (changed.empty() ? L"" : L", ") + std::wstring(kSettingsFiles[i]);
     supervisor_->SettingsClosed(changed);
+    // A schedule written by the sheet holds from now on (the effect that plays is left
+    // alone for any other file).
+    if (before.back() != after.back()) LoadSchedule(true);
+}
+
+void CPavoraDlg::LoadSchedule(bool playNow)
+{
+    bool wasActive = schedule_ && schedule_->Active();
+    bool suspended = schedule_ && schedule_->Suspended();
+    schedule_.reset(new launcher::ScheduledPlay(Handle(), kProjectorsReadyMessage,
+                                                static_cast<launcher::ScheduleHost&>(*this), effects_));
+    bool active = schedule_->Load(L"data\\Schedule.xml", L"Bin\\config.ini");
+    if (!playNow || suspended || (!active && !wasActive)) return;
+    if (active) {
+        schedule_->Resume();
+    } else {
+        // The schedule went: the main playlist plays on, as without one.
+        PlayPlaylist(effects_);
+    }
 }
 
 void CPavoraDlg::OnRelabelMenu(HMENU popup)

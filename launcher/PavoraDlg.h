@@ -49,6 +49,9 @@ private:
     void ToggleRotation();
     void OpenSettings();
     void StartSupervision();
+    // Reads data\Schedule.xml and the projector section (again); `playNow` plays by a
+    // schedule that came or changed, and the main playlist when it went.
+    void LoadSchedule(bool playNow);
 
     // launcher::RotationHost
     bool StartEffect(const wchar_t* path) override;
