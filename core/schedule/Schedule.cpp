@@ -200,6 +200,50 @@ Schedule Parse(const std::string& text, const std::function<bool(const std::wstr
     return schedule;
 }
 
+std::string Serialize(const std::vector<Entry>& entries)
+{
+    auto time = [](int minutes) {
+        char text[8];
+        std::snprintf(text, sizeof(text), "%02d:%02d", minutes / 60, minutes % 60);
+        return std::string(text);
+    };
+    TiXmlDocument document;
+    document.LinkEndChild(new TiXmlDeclaration("1.0", "UTF-8", ""));
+    auto* root = new TiXmlElement("Schedule");
+    document.LinkEndChild(root);
+    for (const Entry& entry : entries) {
+        auto* element = new TiXmlElement(entry.kind == Entry::Window ? "Window" : "Day");
+        if (entry.kind == Entry::Window) {
+            std::string days;
+            for (int day = 1; day <= 7; ++day)
+                if ((entry.days >> day) & 1u) days += static_cast<char>('0' + day);
+            element->SetAttribute("days", days.c_str());
+        } else {
+            char date[16];
+            std::snprintf(date, sizeof(date), "%04d-%02d-%02d", entry.year, entry.month, entry.day);
+            element->SetAttribute("date", date);
+        }
+        if (!entry.wholeDay) {
+            element->SetAttribute("from", time(entry.from).c_str());
+            element->SetAttribute("to", time(entry.to).c_str());
+        }
+        if (entry.off) {
+            element->SetAttribute("off", "1");
+        } else {
+            int size = WideCharToMultiByte(CP_UTF8, 0, entry.playlist.c_str(), -1, nullptr, 0, nullptr, nullptr);
+            std::string utf8(static_cast<size_t>(size > 0 ? size : 1), '\0');
+            if (size > 0)
+                WideCharToMultiByte(CP_UTF8, 0, entry.playlist.c_str(), -1, &utf8[0], size, nullptr, nullptr);
+            element->SetAttribute("playlist", utf8.c_str());
+        }
+        root->LinkEndChild(element);
+    }
+    TiXmlPrinter printer;
+    printer.SetIndent("  ");
+    document.Accept(&printer);
+    return printer.Str();
+}
+
 int EntryAt(const Schedule& schedule, const LocalTime& time, const std::set<Occurrence>* over)
 {
     LocalTime yesterday = AddMinutes(time, -1440);

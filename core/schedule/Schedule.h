@@ -58,6 +58,10 @@ struct Occurrence {
     }
 };
 
+// The file's text for these entries (UTF-8, one element per entry, in their order), as the
+// settings page writes it; Parse reads it back to the same entries.
+std::string Serialize(const std::vector<Entry>& entries);
+
 // The entry in force at `time`: the index of the latest entry that holds, or -1 outside
 // every entry. On a date that has Day entries, no Window holds. Occurrences in `over` hold
 // no more: a clock set back (the hour that comes twice when daylight saving ends) does not

@@ -180,3 +180,31 @@ TEST(ScheduleTest, EachSpanPlaysOnceOnDaysOfTwentyThreeAndTwentyFiveHours)
 }
 
 }  // namespace
+
+namespace {
+
+// What the settings page writes reads back as the same entries, names in any script included.
+TEST(ScheduleTest, WrittenEntriesReadBackTheSame)
+{
+    schedule::Schedule week = Read(kWeek);
+    week.entries[0].playlist = L"data\\playlists\\早场 & <Morning>.xml";
+    week.entries[4].to = 1440;
+    std::string text = schedule::Serialize(week.entries);
+    schedule::Schedule again = Read(text);
+    ASSERT_TRUE(again.problems.empty()) << text;
+    ASSERT_EQ(again.entries.size(), week.entries.size()) << text;
+    for (size_t i = 0; i < week.entries.size(); ++i) {
+        const schedule::Entry &a = week.entries[i], &b = again.entries[i];
+        EXPECT_EQ(a.kind, b.kind) << i;
+        EXPECT_EQ(a.days, b.days) << i;
+        EXPECT_EQ(a.year * 10000 + a.month * 100 + a.day, b.year * 10000 + b.month * 100 + b.day) << i;
+        EXPECT_EQ(a.wholeDay, b.wholeDay) << i;
+        EXPECT_EQ(a.from, b.from) << i;
+        EXPECT_EQ(a.to, b.to) << i;
+        EXPECT_EQ(a.off, b.off) << i;
+        EXPECT_EQ(a.playlist, b.playlist) << i;
+    }
+    EXPECT_NE(text.find("to=\"24:00\""), std::string::npos) << text;
+}
+
+}  // namespace
