@@ -41,19 +41,6 @@ long FaultToWindow(const Kind& kind, int run)
 // The loader we run on reports no processor time for other processes: the system's own
 // account of the Unix process whose command line names the program is read instead
 // (clock ticks of user and kernel time), where there is one.
-std::string ReadWhole(const std::wstring& path)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
-    std::string text;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0) text.append(buffer, read);
-    CloseHandle(file);
-    return text;
-}
-
 double ProcessorMs(HANDLE process, const std::string& commandPart)
 {
     FILETIME created, ended, kernel, user;
@@ -70,8 +57,8 @@ double ProcessorMs(HANDLE process, const std::string& commandPart)
     do {
         if (found.cFileName[0] < L'0' || found.cFileName[0] > L'9') continue;
         std::wstring folder = std::wstring(L"Z:\\proc\\") + found.cFileName;
-        if (ReadWhole(folder + L"\\cmdline").find(commandPart) == std::string::npos) continue;
-        std::string stat = ReadWhole(folder + L"\\stat");
+        if (ReadBytes(folder + L"\\cmdline").find(commandPart) == std::string::npos) continue;
+        std::string stat = ReadBytes(folder + L"\\stat");
         size_t close = stat.rfind(')');
         if (close == std::string::npos) continue;
         // Fields after the name: state, then 10 more, then user and kernel ticks (14th and 15th).
