@@ -70,6 +70,40 @@ std::wstring StagedLanguageText()
     return text;
 }
 
+// Processes started by `parent` with this image name, opened to wait on and end.
+std::vector<HANDLE> ChildrenOf(DWORD parent, const wchar_t* imageName)
+{
+    std::vector<HANDLE> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parent || _wcsicmp(entry.szExeFile, imageName) != 0) continue;
+        if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID))
+            children.push_back(child);
+    }
+    CloseHandle(snapshot);
+    return children;
+}
+
+// The launcher's read-only clearing (a command shell running attrib) outlives a launcher
+// ended mid-start; under Wine such a shell now and then never ends. It gets its time, then
+// it and its attrib are ended, so that no run leaves it behind.
+void EndShellsLeftBy(DWORD launcher)
+{
+    for (HANDLE shell : ChildrenOf(launcher, L"cmd.exe")) {
+        if (WaitForSingleObject(shell, 10000) == WAIT_TIMEOUT) {
+            for (HANDLE attrib : ChildrenOf(GetProcessId(shell), L"attrib.exe")) {
+                TerminateProcess(attrib, 1);
+                CloseHandle(attrib);
+            }
+            TerminateProcess(shell, 1);
+        }
+        CloseHandle(shell);
+    }
+}
+
 }  // namespace
 
 std::wstring BinFolder()
@@ -100,6 +134,7 @@ StagedInstall::~StagedInstall()
             TerminateProcess(process, 1);
             WaitForSingleObject(process, 5000);
         }
+        EndShellsLeftBy(GetProcessId(process));
         CloseHandle(process);
     }
 }
