@@ -286,7 +286,7 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         handled = true;
         return 0;
     case kProjectorsReadyMessage:
-        if (schedule_) schedule_->OnProjectorsReady();
+        if (schedule_) schedule_->OnProjectorMessage(wParam);
         handled = true;
         return 0;
     case WM_HOTKEY:
@@ -429,6 +429,8 @@ void CPavoraDlg::OpenSettings()
     // A schedule written by the sheet holds from now on (the effect that plays is left
     // alone for any other file).
     if (before.back() != after.back()) LoadSchedule(true);
+    else if (before.front() != after.front() && schedule_ && schedule_->Active())
+        schedule_->LoadProjectors(L"Bin\\config.ini");
 }
 
 void CPavoraDlg::LoadSchedule(bool playNow)
@@ -662,4 +664,9 @@ void CPavoraDlg::LogLine(const std::wstring& line)
 void CPavoraDlg::ScheduleStatus(const std::string& json)
 {
     supervisor_->SetScheduleStatus(json);
+}
+
+void CPavoraDlg::ProjectorStatus(const std::vector<supervision::ProjectorReport>& reports)
+{
+    supervisor_->SetProjectorReports(reports);
 }

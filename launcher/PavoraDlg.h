@@ -85,6 +85,7 @@ private:
     void CloseForNow() override;
     void LogLine(const std::wstring& line) override;
     void ScheduleStatus(const std::string& json) override;
+    void ProjectorStatus(const std::vector<supervision::ProjectorReport>& reports) override;
 
     HICON icon_ = nullptr;
     CTray tray_;

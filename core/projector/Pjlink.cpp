@@ -200,12 +200,36 @@ Answer Exchange(const Address& address, const std::string& password, const std::
     if (value == "ERR2") return Reply(Answer::OutOfParameter, line);
     if (value == "ERR3") return Reply(Answer::Unavailable, line);
     if (value == "ERR4") return Reply(Answer::Failure, line);
-    if (value.size() == 1 && value[0] >= '0' && value[0] <= '3' && command.size() > 5 && command.back() == '?') {
-        Answer answer = Reply(Answer::Ok, line);
-        answer.power = value[0] - '0';
-        return answer;
+    bool query = command.size() > 5 && command.back() == '?';
+    if (!query) return Reply(Answer::BadReply, line);
+    Answer answer = Reply(Answer::Ok, line);
+    answer.value = value;
+    if (name != "%1POWR") return answer;
+    if (value.size() != 1 || value[0] < '0' || value[0] > '3') return Reply(Answer::BadReply, line);
+    answer.power = value[0] - '0';
+    return answer;
+}
+
+Health Survey(const Address& address, const std::string& password, unsigned long timeoutMs)
+{
+    Health health;
+    health.address = address;
+    Answer power = Exchange(address, password, "POWR ?", timeoutMs);
+    health.outcome = power.outcome;
+    health.power = power.power;
+    if (power.outcome != Answer::Ok) return health;
+    // "hours on/off", once per lamp.
+    Answer lamp = Exchange(address, password, "LAMP ?", timeoutMs);
+    if (lamp.outcome == Answer::Ok) {
+        char* end = nullptr;
+        long hours = std::strtol(lamp.value.c_str(), &end, 10);
+        if (end != lamp.value.c_str() && hours >= 0) health.lampHours = hours;
     }
-    return Reply(Answer::BadReply, line);
+    Answer errors = Exchange(address, password, "ERST ?", timeoutMs);
+    if (errors.outcome == Answer::Ok && errors.value.size() == 6 &&
+        errors.value.find_first_not_of("012") == std::string::npos)
+        health.errors = errors.value;
+    return health;
 }
 
 }  // namespace projector

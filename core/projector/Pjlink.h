@@ -32,6 +32,7 @@ struct Answer {
     };
     Outcome outcome = NoAnswer;
     int power = -1;     // a query's state: 0 off, 1 on, 2 cooling down, 3 warming up
+    std::string value;  // a query's answer, after "="
     std::string reply;  // the line as received, for the log
 };
 
@@ -43,6 +44,18 @@ const wchar_t* OutcomeText(Answer::Outcome outcome);
 // projectors close idle ones.
 Answer Exchange(const Address& address, const std::string& password, const std::string& command,
                 unsigned long timeoutMs = 5000);
+
+// What a projector reports of itself: its power state, the first lamp's hours ("LAMP ?")
+// and the error status ("ERST ?": one digit each for fan, lamp, temperature, cover, filter
+// and other, 0 fine, 1 warning, 2 error).
+struct Health {
+    Address address;
+    Answer::Outcome outcome = Answer::NoAnswer;  // of the power query
+    int power = -1;
+    long lampHours = -1;  // -1: not reported
+    std::string errors;   // six digits, or empty when not reported
+};
+Health Survey(const Address& address, const std::string& password, unsigned long timeoutMs = 5000);
 
 // The MD5 digest of the text, as 32 lower-case hexadecimal digits.
 std::string Md5Hex(const std::string& text);

@@ -8,12 +8,13 @@ std::wstring AddressText(const Address& address)
 }
 
 ProjectorSwitch::ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log,
-                                 Ready ready)
+                                 Ready ready, Surveyed surveyed)
     : addresses_(std::move(addresses)),
       password_(std::move(password)),
       timing_(timing),
       log_(std::move(log)),
-      ready_(std::move(ready))
+      ready_(std::move(ready)),
+      surveyed_(std::move(surveyed))
 {
     InitializeCriticalSection(&lock_);
     wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
@@ -29,8 +30,8 @@ ProjectorSwitch::~ProjectorSwitch()
     LeaveCriticalSection(&lock_);
     SetEvent(wake_);
     if (thread_) {
-        // An exchange in progress ends within its answer time.
-        WaitForSingleObject(thread_, timing_.answerMs * 2 + 1000);
+        // An exchange in progress ends within its answer time; a projector's report is three.
+        WaitForSingleObject(thread_, timing_.answerMs * 3 + 1000);
         CloseHandle(thread_);
     }
     CloseHandle(wake_);
@@ -45,6 +46,14 @@ void ProjectorSwitch::Want(int power)
     ++request_;
     LeaveCriticalSection(&lock_);
     SetEvent(wake_);
+}
+
+std::vector<Health> ProjectorSwitch::Reports()
+{
+    EnterCriticalSection(&lock_);
+    std::vector<Health> reports = reports_;
+    LeaveCriticalSection(&lock_);
+    return reports;
 }
 
 DWORD WINAPI ProjectorSwitch::ThreadMain(void* self)
@@ -66,6 +75,7 @@ void ProjectorSwitch::Run()
     int wanted = -1;
     DWORD askedAt = 0;
     bool readySent = true;
+    DWORD nextSurvey = GetTickCount() + timing_.firstSurveyMs;
     for (;;) {
         EnterCriticalSection(&lock_);
         bool stopping = stopping_;
@@ -135,6 +145,25 @@ void ProjectorSwitch::Run()
                 wait = timing_.warmupMs - waited;
             }
         }
+        now = GetTickCount();
+        if (static_cast<LONG>(now - nextSurvey) >= 0) {
+            std::vector<Health> reports;
+            for (const Address& address : addresses_) {
+                EnterCriticalSection(&lock_);
+                stopping = stopping_;
+                LeaveCriticalSection(&lock_);
+                if (stopping) return;
+                reports.push_back(Survey(address, password_, timing_.answerMs));
+            }
+            EnterCriticalSection(&lock_);
+            reports_ = reports;
+            LeaveCriticalSection(&lock_);
+            if (surveyed_) surveyed_();
+            nextSurvey = GetTickCount() + timing_.surveyMs;
+            now = GetTickCount();
+        }
+        DWORD untilSurvey = nextSurvey - now;
+        if (untilSurvey < wait) wait = untilSurvey;
         WaitForSingleObject(wake_, wait);
     }
 }

@@ -17,6 +17,7 @@ class ProjectorSwitch {
 public:
     using Log = std::function<void(const std::wstring&)>;
     using Ready = std::function<void()>;
+    using Surveyed = std::function<void()>;
 
     struct Timing {
         DWORD warmupMs = 60000;     // the effect starts after this at the latest
@@ -24,11 +25,14 @@ public:
         DWORD failRetryMs = 60000;  // after no answer, a wrong password or an error
         DWORD pollMs = 1000;        // asking "POWR ?" while one warms up
         DWORD answerMs = 5000;      // for one exchange
+        DWORD firstSurveyMs = 10000;  // the projectors' own reports, first after the start
+        DWORD surveyMs = 300000;      // and then this often
     };
 
     // `ready` runs on the switch's thread once every projector reports on, or the warm-up
-    // time is over, after each SwitchOn.
-    ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log, Ready ready);
+    // time is over, after each SwitchOn. `surveyed` runs there after each round of reports.
+    ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log, Ready ready,
+                    Surveyed surveyed = nullptr);
     ~ProjectorSwitch();
     ProjectorSwitch(const ProjectorSwitch&) = delete;
     ProjectorSwitch& operator=(const ProjectorSwitch&) = delete;
@@ -36,6 +40,8 @@ public:
     void SwitchOn() { Want(1); }
     void SwitchOff() { Want(0); }
     bool Empty() const { return addresses_.empty(); }
+    // The last round of reports, one per projector in address order (empty before the first).
+    std::vector<Health> Reports();
 
     // One exchange with each projector now, as the settings page's test button shows it:
     // "host:port: answer" lines.
@@ -52,6 +58,8 @@ private:
     Timing timing_;
     Log log_;
     Ready ready_;
+    Surveyed surveyed_;
+    std::vector<Health> reports_;
     HANDLE thread_ = nullptr;
     HANDLE wake_ = nullptr;
     CRITICAL_SECTION lock_;

@@ -75,7 +75,13 @@ bool ScheduledPlay::Load(const wchar_t* scheduleFile, const wchar_t* configFile)
         return false;
     }
     host_.LogLine(L"schedule: " + std::to_wstring(schedule_.entries.size()) + L" entries");
+    LoadProjectors(configFile);
+    return true;
+}
 
+void ScheduledPlay::LoadProjectors(const wchar_t* configFile)
+{
+    projectors_.reset();
     wchar_t addressText[1024] = L"", password[256] = L"";
     GetPrivateProfileStringW(L"projector", L"address", L"", addressText, 1024, configFile);
     GetPrivateProfileStringW(L"projector", L"password", L"", password, 256, configFile);
@@ -98,9 +104,14 @@ bool ScheduledPlay::Load(const wchar_t* scheduleFile, const wchar_t* configFile)
         projectors_.reset(new projector::ProjectorSwitch(
             addresses, supervision::Utf8(password), timing,
             [log](const std::wstring& line) { log->Write(line); },
-            [bar, message] { PostMessageW(bar, message, 0, 0); }));
+            [bar, message] { PostMessageW(bar, message, 0, 0); },
+            [bar, message] { PostMessageW(bar, message, kSurveyed, 0); }));
     }
-    return true;
+    host_.ProjectorStatus({});
+    // Projectors given while the schedule runs are switched as its entry in force wants.
+    if (!projectors_ || current_ == -2 || suspended_) return;
+    if (current_ >= 0 && schedule_.entries[static_cast<size_t>(current_)].off) projectors_->SwitchOff();
+    else projectors_->SwitchOn();
 }
 
 void ScheduledPlay::Resume()
@@ -166,6 +177,31 @@ void ScheduledPlay::Apply(int entry)
     }
     host_.PlayPlaylist(entry >= 0 ? &list_ : mainList_);
     UpdateStatus();
+}
+
+void ScheduledPlay::OnProjectorMessage(WPARAM what)
+{
+    if (what == kSurveyed) OnProjectorsSurveyed();
+    else OnProjectorsReady();
+}
+
+void ScheduledPlay::OnProjectorsSurveyed()
+{
+    if (!projectors_) return;
+    std::vector<supervision::ProjectorReport> reports;
+    std::string at = supervision::IsoLocalTimeNow();
+    for (const projector::Health& health : projectors_->Reports()) {
+        supervision::ProjectorReport report;
+        report.address = projector::AddressText(health.address);
+        report.answered = health.outcome == projector::Answer::Ok;
+        if (!report.answered) report.problem = projector::OutcomeText(health.outcome);
+        report.power = health.power;
+        report.lampHours = health.lampHours;
+        report.errors = health.errors;
+        report.at = at;
+        reports.push_back(report);
+    }
+    host_.ProjectorStatus(reports);
 }
 
 void ScheduledPlay::OnProjectorsReady()

@@ -6,10 +6,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/effects/EffectEntry.h"
 #include "core/projector/ProjectorSwitch.h"
 #include "core/schedule/Schedule.h"
+#include "launcher/supervision/StatusReport.h"
 
 namespace launcher {
 
@@ -23,6 +25,7 @@ public:
     virtual void CloseForNow() = 0;
     virtual void LogLine(const std::wstring& line) = 0;
     virtual void ScheduleStatus(const std::string& json) = 0;
+    virtual void ProjectorStatus(const std::vector<supervision::ProjectorReport>& reports) = 0;
 };
 
 class ScheduledPlay {
@@ -30,13 +33,17 @@ public:
     static constexpr UINT_PTR kClockTimer = 8;
     static constexpr UINT kClockPeriod = 1000;
 
-    // `readyMessage` is posted to `bar` once the projectors are on (or their warm-up is over).
+    // `readyMessage` is posted to `bar` once the projectors are on (or their warm-up is over),
+    // with wParam kSurveyed after each round of the projectors' reports.
+    static constexpr WPARAM kSurveyed = 1;
     ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host, const EffectList* mainList);
     ~ScheduledPlay();
 
     // Reads the schedule and the "projector" section; true when it holds an entry, so that
     // the launcher plays by it. Problems of the file go to the log, with their lines.
     bool Load(const wchar_t* scheduleFile, const wchar_t* configFile);
+    // The "projector" section again, as the settings sheet left it.
+    void LoadProjectors(const wchar_t* configFile);
     bool Active() const { return !schedule_.entries.empty(); }
 
     // Plays what is in force now (the start, or the rotation started again by the operator).
@@ -45,12 +52,15 @@ public:
     void Suspend();
     bool Suspended() const { return suspended_; }
     void OnClock();
-    void OnProjectorsReady();
+    // The bar's side of `readyMessage`.
+    void OnProjectorMessage(WPARAM what);
 
 private:
     void Apply(int entry);
     std::wstring Describe(int entry) const;
     void UpdateStatus();
+    void OnProjectorsReady();
+    void OnProjectorsSurveyed();
 
     HWND bar_;
     UINT readyMessage_;

@@ -93,6 +93,19 @@ std::string StatusJson(const StatusSnapshot& s)
     }
     out += "],\n";
     out += "  \"schedule\": " + s.scheduleJson + ",\n";
+    out += "  \"projectors\": [";
+    first = true;
+    auto number = [](long value) { return value < 0 ? std::string("null") : std::to_string(value); };
+    for (const ProjectorReport& p : s.projectors) {
+        out += std::string(first ? "\n" : ",\n") + "    {\"address\": " + JsonText(p.address) +
+               ", \"answered\": " + (p.answered ? "true" : "false") +
+               ", \"problem\": " + (p.problem.empty() ? std::string("null") : JsonText(p.problem)) +
+               ", \"power\": " + number(p.power) + ", \"lampHours\": " + number(p.lampHours) +
+               ", \"errors\": " + (p.errors.empty() ? std::string("null") : JsonText(p.errors)) +
+               ", \"at\": " + JsonText(p.at) + "}";
+        first = false;
+    }
+    out += first ? "],\n" : "\n  ],\n";
     out += "  \"launcherStarted\": " + JsonText(s.launcherStarted) + ",\n";
     out += "  \"version\": " + JsonText(s.version) + "\n}\n";
     return out;
@@ -119,6 +132,27 @@ std::string StatusMetrics(const StatusSnapshot& s)
     Family(out, "pavora_effect_quarantined", "gauge", "1 for each entry set aside, by effect.");
     for (const std::wstring& path : s.quarantined)
         out += "pavora_effect_quarantined{effect=\"" + LabelValue(path) + "\"} 1\n";
+    Family(out, "pavora_projector_up", "gauge", "1 when the projector answered its last report.");
+    for (const ProjectorReport& p : s.projectors)
+        out += "pavora_projector_up{projector=\"" + LabelValue(p.address) + "\"} " + (p.answered ? "1" : "0") + "\n";
+    Family(out, "pavora_projector_power_state", "gauge",
+           "The projector's power: 0 off, 1 on, 2 cooling down, 3 warming up.");
+    for (const ProjectorReport& p : s.projectors)
+        if (p.power >= 0)
+            out += "pavora_projector_power_state{projector=\"" + LabelValue(p.address) + "\"} " +
+                   std::to_string(p.power) + "\n";
+    Family(out, "pavora_projector_lamp_hours", "gauge", "Hours on the projector's first lamp.");
+    for (const ProjectorReport& p : s.projectors)
+        if (p.lampHours >= 0)
+            out += "pavora_projector_lamp_hours{projector=\"" + LabelValue(p.address) + "\"} " +
+                   std::to_string(p.lampHours) + "\n";
+    Family(out, "pavora_projector_error_state", "gauge",
+           "The projector's error status by part: 0 fine, 1 warning, 2 error.");
+    static const char* const kParts[] = {"fan", "lamp", "temperature", "cover", "filter", "other"};
+    for (const ProjectorReport& p : s.projectors)
+        for (size_t i = 0; i < p.errors.size() && i < 6; ++i)
+            out += "pavora_projector_error_state{projector=\"" + LabelValue(p.address) + "\",part=\"" + kParts[i] +
+                   "\"} " + p.errors[i] + "\n";
     Family(out, "pavora_info", "gauge", "The launcher's version.");
     out += "pavora_info{version=\"" + s.version + "\"} 1\n";
     return out;

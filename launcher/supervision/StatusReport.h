@@ -9,6 +9,17 @@
 
 namespace supervision {
 
+// What a projector last reported of itself.
+struct ProjectorReport {
+    std::wstring address;    // "host:port"
+    bool answered = false;
+    std::wstring problem;    // why not, when it did not answer
+    int power = -1;          // 0 off, 1 on, 2 cooling down, 3 warming up
+    long lampHours = -1;     // -1: not reported
+    std::string errors;      // six digits (fan, lamp, temperature, cover, filter, other), or empty
+    std::string at;          // ISO 8601 local time of the report
+};
+
 struct StatusSnapshot {
     bool running = true;          // false once the launcher ends
     std::string state;            // "playing", "restarting", "standby", "stopped"
@@ -28,6 +39,7 @@ struct StatusSnapshot {
     std::string launcherStarted;
     std::string version;
     std::string scheduleJson = "null";  // a JSON value, as the schedule gives it
+    std::vector<ProjectorReport> projectors;
 };
 
 std::string StatusJson(const StatusSnapshot& status);

@@ -175,6 +175,12 @@ void Supervisor::SetScheduleStatus(const std::string& json)
     WriteStatus();
 }
 
+void Supervisor::SetProjectorReports(const std::vector<ProjectorReport>& reports)
+{
+    projectors_ = reports;
+    WriteStatus();
+}
+
 void Supervisor::SettingsClosed(const std::wstring& changed)
 {
     if (!changed.empty()) log_.Write(L"settings saved: " + changed);
@@ -384,6 +390,7 @@ void Supervisor::WriteStatus()
     s.launcherStarted = launcherStarted_;
     s.version = PAVORA_VERSION_TEXT;
     s.scheduleJson = scheduleJson_;
+    s.projectors = projectors_;
     CreateDirectoryW(log_.Folder().c_str(), nullptr);
     ReplaceFile(statusFile_, StatusJson(s));
     ReplaceFile(metricsFile_, StatusMetrics(s));

@@ -75,6 +75,8 @@ public:
     void ClosedHours(bool closed);
     // What the status file says of the schedule: a JSON value ("null" without one).
     void SetScheduleStatus(const std::string& json);
+    // The projectors' last reports, for the status and metrics files.
+    void SetProjectorReports(const std::vector<ProjectorReport>& reports);
     // The settings sheet closed; `changed` names the files it wrote.
     void SettingsClosed(const std::wstring& changed);
 
@@ -118,6 +120,7 @@ private:
     std::set<std::wstring> asideLogged_;
     bool closed_ = false;
     std::string scheduleJson_ = "null";
+    std::vector<ProjectorReport> projectors_;
 };
 
 }  // namespace supervision

@@ -66,8 +66,11 @@ std::string ProjectorEmulator::Answer(const std::string& body)
 {
     if (body.size() < 7 || body.compare(0, 2, "%1") != 0 || body[6] != ' ') return "%1" + body.substr(2, 4) + "=ERR1";
     std::string name = body.substr(2, 4), value = body.substr(7);
-    if (name != "POWR") return "%1" + name + "=ERR1";
     int power = Power();
+    if (name == "LAMP" && value == "?")
+        return "%1LAMP=" + std::to_string(behaviour_.lampHours) + (power == 1 ? " 1" : " 0");
+    if (name == "ERST" && value == "?") return "%1ERST=" + behaviour_.errors;
+    if (name != "POWR") return "%1" + name + "=ERR1";
     if (value == "?") return "%1POWR=" + std::to_string(power);
     if (value != "0" && value != "1") return "%1POWR=ERR2";
     if (behaviour_.failing) return "%1POWR=ERR4";

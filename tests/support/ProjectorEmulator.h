@@ -18,6 +18,8 @@ public:
         unsigned long cooldownMs = 300;
         bool failing = false;          // every power command answers ERR4
         bool silent = false;           // accepts, never greets
+        long lampHours = 1234;         // "LAMP ?", one lamp
+        std::string errors = "000000"; // "ERST ?"
     };
 
     explicit ProjectorEmulator(const Behaviour& behaviour);

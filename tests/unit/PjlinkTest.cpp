@@ -64,7 +64,7 @@ TEST(PjlinkTest, WrongPasswordsErrorsAndSilenceAreToldApart)
     ProjectorEmulator failingProjector(failing);
     EXPECT_EQ(projector::Exchange(Loopback(failingProjector.Port()), "", "POWR 1").outcome, Answer::Failure);
     EXPECT_EQ(projector::Exchange(Loopback(failingProjector.Port()), "", "POWR 7").outcome, Answer::OutOfParameter);
-    EXPECT_EQ(projector::Exchange(Loopback(failingProjector.Port()), "", "LAMP ?").outcome, Answer::Undefined);
+    EXPECT_EQ(projector::Exchange(Loopback(failingProjector.Port()), "", "INPT ?").outcome, Answer::Undefined);
 
     ProjectorEmulator::Behaviour silent;
     silent.silent = true;
@@ -110,10 +110,12 @@ struct SwitchRun {
     std::vector<std::wstring> lines;
     CRITICAL_SECTION lock;
     HANDLE ready = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    HANDLE surveyed = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     SwitchRun() { InitializeCriticalSection(&lock); }
     ~SwitchRun()
     {
         CloseHandle(ready);
+        CloseHandle(surveyed);
         DeleteCriticalSection(&lock);
     }
     std::unique_ptr<ProjectorSwitch> Make(const std::vector<unsigned short>& ports, const std::string& password,
@@ -127,6 +129,9 @@ struct SwitchRun {
         timing.failRetryMs = 400;
         timing.pollMs = 100;
         timing.answerMs = 300;
+        // Reports come between the power commands: they must not disturb them.
+        timing.firstSurveyMs = 200;
+        timing.surveyMs = 700;
         return std::unique_ptr<ProjectorSwitch>(new ProjectorSwitch(
             addresses, password, timing,
             [this](const std::wstring& line) {
@@ -134,7 +139,7 @@ struct SwitchRun {
                 lines.push_back(line);
                 LeaveCriticalSection(&lock);
             },
-            [this] { SetEvent(ready); }));
+            [this] { SetEvent(ready); }, [this] { SetEvent(surveyed); }));
     }
     size_t Count(const std::wstring& part)
     {
@@ -193,6 +198,24 @@ TEST(ProjectorSwitchTest, OnWaitsForEveryProjectorAtMostTheWarmUpAndOffIsRetried
         wrong->SwitchOff();
         Sleep(800);
         EXPECT_EQ(run.Count(L"wrong password (ERRA)"), 1u);
+    }
+    {
+        ProjectorEmulator::Behaviour worn = plain;
+        worn.lampHours = 4321;
+        worn.errors = "020010";
+        ProjectorEmulator old(worn);
+        SwitchRun run;
+        auto surveying = run.Make({old.Port(), quiet.Port(), b.Port()}, "pw", 500);
+        ASSERT_EQ(WaitForSingleObject(run.surveyed, 5000), WAIT_OBJECT_0);
+        std::vector<projector::Health> reports = surveying->Reports();
+        ASSERT_EQ(reports.size(), 3u);
+        EXPECT_EQ(reports[0].power, 0);
+        EXPECT_EQ(reports[0].lampHours, 4321);
+        EXPECT_EQ(reports[0].errors, "020010");
+        EXPECT_EQ(reports[1].outcome, Answer::NoAnswer);
+        EXPECT_EQ(reports[1].lampHours, -1);
+        EXPECT_EQ(reports[2].outcome, Answer::Ok) << "the password goes with every report";
+        EXPECT_EQ(reports[2].lampHours, 1234);
     }
     std::vector<std::wstring> tried = ProjectorSwitch::TryAll({Loopback(a.Port()), Loopback(b.Port())}, "pw");
     ASSERT_EQ(tried.size(), 2u);
