@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 
 #include <tinyxml.h>
 
@@ -198,6 +199,47 @@ Schedule Parse(const std::string& text, const std::function<bool(const std::wstr
         schedule.entries.push_back(entry);
     }
     return schedule;
+}
+
+bool ReadTimeOfDay(const std::wstring& text, bool end, int& minutes)
+{
+    std::string narrow;
+    for (wchar_t c : text) {
+        if (c > 127) return false;
+        if (c != L' ') narrow += static_cast<char>(c);
+    }
+    if (narrow.size() == 4) narrow = "0" + narrow;
+    int value = 0;
+    if (!ParseTime(narrow.c_str(), value) || (value == 1440 && !end)) return false;
+    minutes = value;
+    return true;
+}
+
+bool ReadDate(const std::wstring& text, int& year, int& month, int& day)
+{
+    int y = 0, m = 0, d = 0;
+    wchar_t rest = 0;
+    if (text.size() != 10 || std::swscanf(text.c_str(), L"%4d-%2d-%2d%lc", &y, &m, &d, &rest) != 3 ||
+        !ValidDate(y, m, d))
+        return false;
+    year = y;
+    month = m;
+    day = d;
+    return true;
+}
+
+std::wstring TimeText(int minutes)
+{
+    wchar_t text[8];
+    std::swprintf(text, 8, L"%02d:%02d", minutes / 60, minutes % 60);
+    return text;
+}
+
+std::wstring DateText(int year, int month, int day)
+{
+    wchar_t text[16];
+    std::swprintf(text, 16, L"%04d-%02d-%02d", year, month, day);
+    return text;
 }
 
 std::string Serialize(const std::vector<Entry>& entries)

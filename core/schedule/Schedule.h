@@ -58,6 +58,14 @@ struct Occurrence {
     }
 };
 
+// A time of day as the settings page takes it, "H:MM" or "HH:MM" from 00:00 to 23:59 (and
+// 24:00 where `end` allows the end of a day); the date "YYYY-MM-DD" of a real day.
+bool ReadTimeOfDay(const std::wstring& text, bool end, int& minutes);
+bool ReadDate(const std::wstring& text, int& year, int& month, int& day);
+// "HH:MM"; "YYYY-MM-DD".
+std::wstring TimeText(int minutes);
+std::wstring DateText(int year, int month, int day);
+
 // The file's text for these entries (UTF-8, one element per entry, in their order), as the
 // settings page writes it; Parse reads it back to the same entries.
 std::string Serialize(const std::vector<Entry>& entries);

@@ -17,12 +17,14 @@ COptionPropertySheet::COptionPropertySheet() : Sheet(LanguageText(L"26"), nullpt
     AddPage(effect_);
     AddPage(screenManage_);
     AddPage(scene_);
+    AddPage(schedule_);
     SetActivePage(0);
     // Born with their entries' texts, so that the relabelling finds nothing to change.
     video_.SetTitle(LanguageText(L"11"));
     general_.SetTitle(LanguageText(L"13"));
     effect_.SetTitle(LanguageText(L"9"));
     scene_.SetTitle(LanguageText(L"12"));
+    schedule_.SetTitle(LanguageText(L"201"));
 }
 
 INT_PTR COptionPropertySheet::DoModal()
@@ -53,7 +55,7 @@ BOOL COptionPropertySheet::InitNavigationControl()
         const struct {
             int item;
             const wchar_t* text;
-        } kEntries[] = {{0, L"11"}, {1, L"13"}, {2, L"9"}, {4, L"12"}};
+        } kEntries[] = {{0, L"11"}, {1, L"13"}, {2, L"9"}, {4, L"12"}, {5, L"201"}};
         for (const auto& entry : kEntries) {
             std::wstring text = LanguageText(entry.text);
             wchar_t shown[256] = L"";

@@ -2,6 +2,7 @@
 #include "core/effects/PageEffect.h"
 #include "core/settings/GeneralSetPage.h"
 #include "core/settings/ScencePage.h"
+#include "core/settings/SchedulePage.h"
 #include "core/settings/ScreenManagePage.h"
 #include "core/settings/VedioSetPage.h"
 #include "framework/PropertySheet.h"
@@ -29,6 +30,7 @@ public:
     CScreenManagePage& ScreenManagePage() { return screenManage_; }
     CVedioSetPage& VideoPage() { return video_; }
     CScencePage& ScenePage() { return scene_; }
+    CSchedulePage& SchedulePage() { return schedule_; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -48,6 +50,7 @@ private:
     CScencePage scene_;
     CPageEffect effect_;
     CScreenManagePage screenManage_;
+    CSchedulePage schedule_;
 };
 
 }  // namespace option

@@ -26,6 +26,8 @@ const IntKey kSamePointTime = {L"rightmouse", L"isSamePoint", 0};
 const StringKey kCompany = {L"copyright", L"company", 100};
 const StringKey kContact = {L"copyright", L"contact", 100};
 const StringKey kHelp = {L"copyright", L"help", 260};
+const StringKey kProjectorAddress = {L"projector", L"address", 1024};
+const StringKey kProjectorPassword = {L"projector", L"password", 256};
 const wchar_t kQuickKeySection[] = L"QuickKey";
 
 int ReadInt(const wchar_t* section, const wchar_t* name, int defaultValue)

@@ -42,6 +42,9 @@ extern const IntKey kSamePointTime;
 extern const StringKey kCompany;
 extern const StringKey kContact;
 extern const StringKey kHelp;
+// The projectors that the schedule switches (PJLink).
+extern const StringKey kProjectorAddress;
+extern const StringKey kProjectorPassword;
 extern const wchar_t kQuickKeySection[];
 
 int ReadInt(const IntKey& key);

@@ -35,6 +35,7 @@ void ShowSecondCamera(HWND sheet)
 
 int wmain(int argc, wchar_t** argv)
 {
+    const int kPages = 6;
     int language = argc > 1 ? _wtoi(argv[1]) : 1;
     std::wstring output = argc > 2 ? argv[2] : BinFolder();
     StagedInstall install(L"SheetShots" + std::to_wstring(language));
@@ -55,6 +56,17 @@ int wmain(int argc, wchar_t** argv)
     std::wstring title = install.UseUniqueTitle();
     RunningLauncher launcher(install, title);
     if (!launcher.Bar()) return 2;
+    // A week with closed nights, a holiday and a projector for the schedule page, written once
+    // the launcher runs so that it does not play by it.
+    WriteBytes(install.Path(L"data\\Schedule.xml"),
+               "<Schedule>\n"
+               "  <Window days=\"12345\" from=\"09:00\" to=\"12:00\" playlist=\"data\\EffectPath.xml\" />\n"
+               "  <Window days=\"1234567\" from=\"12:00\" to=\"22:00\" playlist=\"data\\Evening.xml\" />\n"
+               "  <Window days=\"1234567\" from=\"22:00\" to=\"08:30\" off=\"1\" />\n"
+               "  <Day date=\"2026-12-25\" off=\"1\" />\n"
+               "</Schedule>\n");
+    WriteBytes(install.Path(L"Bin\\config.ini"), ReadBytes(install.Path(L"Bin\\config.ini")) +
+                                                     "[projector]\r\naddress=192.168.1.20, 192.168.1.21:4352\r\n");
     launcher.Command(kSettingsButton);
     HWND sheet = nullptr;
     for (int i = 0; i < 200 && !sheet; ++i) {
@@ -65,7 +77,7 @@ int wmain(int argc, wchar_t** argv)
     if (!sheet) return 3;
     HWND list = FindWindowExW(sheet, nullptr, L"ListBox", nullptr);
     int shots = 0;
-    for (int page = 0; page < 5; ++page) {
+    for (int page = 0; page < kPages; ++page) {
         DWORD_PTR answer = 0;
         SendMessageTimeoutW(list, LB_SETCURSEL, static_cast<WPARAM>(page), 0, SMTO_ABORTIFHUNG, 5000, &answer);
         SendMessageTimeoutW(sheet, WM_COMMAND, MAKEWPARAM(0x3F00, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list),
@@ -79,5 +91,5 @@ int wmain(int argc, wchar_t** argv)
     PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     for (int i = 0; i < 100 && IsWindow(sheet); ++i) Pump(50);
     printf("%d screenshots\n", shots);
-    return shots == 5 ? 0 : 1;
+    return shots == kPages ? 0 : 1;
 }

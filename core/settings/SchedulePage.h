@@ -1,0 +1,50 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "core/schedule/Schedule.h"
+#include "framework/PropertyPage.h"
+
+// The weekly schedule and the projectors it switches: entries added, changed and deleted
+// from the fields beside the list, each checked as it is entered. The schedule file and
+// the projector keys are written when the window goes, whichever way the sheet closed,
+// and only when they changed.
+class CSchedulePage : public kit::PropertyPage {
+public:
+    static constexpr UINT kTriedMessage = WM_APP + 0x120;
+
+    CSchedulePage();
+    ~CSchedulePage() override;
+
+    const std::vector<schedule::Entry>& Entries() const { return entries_; }
+    // What the page stores when its window goes.
+    void Store();
+
+protected:
+    BOOL OnInitDialog() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
+    // OK with an address that does not read: told, and the sheet stays open.
+    bool OnApply() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+    void OnDestroy() override;
+
+private:
+    HWND List() const;
+    void ShowEntries(int select);
+    void ShowEntry(int index);
+    int Selected() const;
+    // The entry the fields describe; false, after telling why, when they make no sense.
+    bool ReadFields(schedule::Entry& entry);
+    void OnAdd();
+    void OnChange();
+    void OnDelete();
+    void OnChoosePlaylist();
+    void OnTryProjectors();
+    void Refuse(const wchar_t* textId, const std::wstring& detail = std::wstring());
+
+    std::vector<schedule::Entry> entries_;
+    bool changed_ = false;
+    std::wstring address_;
+    std::wstring password_;
+};
