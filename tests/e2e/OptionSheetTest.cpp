@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -300,9 +302,19 @@ TEST_F(OptionSheet, PlayingARowClosesTheSheetAndTheLauncherHidesAndWatchesTheEff
     KillProcesses(L"effect.exe");
 }
 
-TEST_F(OptionSheet, StartWithWindowsTwiceRegistersAndRemovesTheLauncher)
+// Registered, removed and registered again from the general page; what log-on would start,
+// started from the system folder as log-on does, comes up with the installation's captions
+// and plays its rotation.
+TEST_F(OptionSheet, StartWithWindowsStartsTheLauncherInItsInstallationFolder)
 {
     ASSERT_NO_FATAL_FAILURE(Start(L"OptionSheetStartWithWindows", 1, 0));
+    wchar_t startup[MAX_PATH] = L"";
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_STARTUP | CSIDL_FLAG_CREATE, nullptr, 0, startup), S_OK);
+    const std::wstring shortcut = std::wstring(startup) + L"\\Pavora.lnk";
+    DeleteFileW(shortcut.c_str());
+    // An entry as earlier versions wrote it goes with the new registration.
+    const wchar_t old[] = L"\"C:\\old\\Pavora.exe\"";
+    RegSetKeyValueW(HKEY_CURRENT_USER, kRunKey, L"Pavora", REG_SZ, old, sizeof(old));
     ASSERT_NO_FATAL_FAILURE(Launch());
     HWND sheet = OpenSheet();
     ASSERT_NE(sheet, nullptr);
@@ -312,26 +324,53 @@ TEST_F(OptionSheet, StartWithWindowsTwiceRegistersAndRemovesTheLauncher)
     HWND button = GetDlgItem(page, kStartButton);
     EXPECT_EQ(WindowText(button), SheetText(25, 1));
 
-    PostMessageW(button, BM_CLICK, 0, 0);
-    ASSERT_TRUE(install_->WaitForMessageBoxes(1, 10000));
-    launcher_->Sync();
-    EXPECT_EQ(WindowText(button), L"取消启动");
+    for (int click = 1; click <= 3; ++click) {
+        PostMessageW(button, BM_CLICK, 0, 0);
+        ASSERT_TRUE(install_->WaitForMessageBoxes(static_cast<size_t>(click), 10000));
+        launcher_->Sync();
+        bool on = click != 2;
+        EXPECT_EQ(WindowText(button), on ? std::wstring(L"取消启动") : SheetText(25, 1)) << click;
+        EXPECT_EQ(GetFileAttributesW(shortcut.c_str()) != INVALID_FILE_ATTRIBUTES, on) << click;
+    }
     wchar_t value[600] = L"";
     DWORD bytes = sizeof(value);
-    EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Pavora", RRF_RT_REG_SZ, nullptr, value, &bytes), ERROR_SUCCESS);
-    EXPECT_EQ(std::wstring(value), L"\"" + install_->Path(L"Pavora.exe") + L"\"");
-
-    PostMessageW(button, BM_CLICK, 0, 0);
-    ASSERT_TRUE(install_->WaitForMessageBoxes(2, 10000));
-    launcher_->Sync();
-    EXPECT_EQ(WindowText(button), SheetText(25, 1));
-    bytes = sizeof(value);
     EXPECT_NE(RegGetValueW(HKEY_CURRENT_USER, kRunKey, L"Pavora", RRF_RT_REG_SZ, nullptr, value, &bytes), ERROR_SUCCESS);
     std::vector<MessageBoxRecord> boxes = install_->MessageBoxes();
     EXPECT_EQ(boxes[0].text, L"开机启动成功");
     EXPECT_EQ(boxes[1].text, L"软件开机启动取消");
     EXPECT_EQ(boxes[1].caption, L"友情提示");
     EXPECT_TRUE(CloseWith(sheet, PSBTN_OK));
+    launcher_.reset();
+
+    KillProcesses(L"fxAtLogOn.exe");
+    std::wstring effect = AddEffectProgram(*install_, L"effects\\LogOn\\fxAtLogOn.exe");
+    WritePlaylist(*install_, {{effect, "5"}});
+    install_->WriteConfig("[config]\r\nauto=1\r\nDEVICETYPE=0\r\ncheck360 =0\r\n[version]\r\nlanguage=1\r\n");
+    wchar_t system[MAX_PATH] = L"";
+    GetSystemDirectoryW(system, MAX_PATH);
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    start.lpFile = shortcut.c_str();
+    start.lpDirectory = system;
+    start.nShow = SW_SHOWNORMAL;
+    ASSERT_TRUE(ShellExecuteExW(&start));
+    HWND bar = StagedInstall::WaitForWindow(title_, 15000);
+    EXPECT_NE(bar, nullptr) << "the bar's caption comes from the installation's language file";
+    EXPECT_TRUE(WaitForProcessCount(L"fxAtLogOn.exe", 1, 15000)) << "and its rotation plays";
+    if (bar) PostMessageW(bar, WM_CLOSE, 0, 0);
+    if (start.hProcess) {
+        if (WaitForSingleObject(start.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(start.hProcess, 1);
+        CloseHandle(start.hProcess);
+    }
+    DWORD pid = 0;
+    if (bar && GetWindowThreadProcessId(bar, &pid) && IsWindow(bar))
+        if (HANDLE left = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
+            TerminateProcess(left, 1);
+            CloseHandle(left);
+        }
+    KillProcesses(L"fxAtLogOn.exe");
+    DeleteFileW(shortcut.c_str());
 }
 
 TEST_F(OptionSheet, EffectPageRefusesShortTimesAndWrongPasswordsAndCancelStillSaves)
