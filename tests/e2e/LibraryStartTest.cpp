@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <tlhelp32.h>
 
 #include <ostream>
 #include <string>
@@ -28,15 +27,9 @@ void WriteReadOnlyFile(const std::wstring& path)
 // Whether a process of this image name, started by process `parent`, still runs.
 bool ChildRuns(DWORD parent, const wchar_t* imageName)
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    bool found = false;
-    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry))
-        found = entry.th32ParentProcessID == parent && _wcsicmp(entry.szExeFile, imageName) == 0;
-    CloseHandle(snapshot);
-    return found;
+    std::vector<HANDLE> children = ChildrenOf(parent, imageName);
+    for (HANDLE child : children) CloseHandle(child);
+    return !children.empty();
 }
 
 template <typename Condition>

@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <prsht.h>
-#include <shellapi.h>
 #include <shlobj.h>
 
 #include <string>
@@ -348,27 +347,8 @@ TEST_F(OptionSheet, StartWithWindowsStartsTheLauncherInItsInstallationFolder)
     install_->WriteConfig("[config]\r\nauto=1\r\nDEVICETYPE=0\r\ncheck360 =0\r\n[version]\r\nlanguage=1\r\n");
     wchar_t system[MAX_PATH] = L"";
     GetSystemDirectoryW(system, MAX_PATH);
-    SHELLEXECUTEINFOW start{};
-    start.cbSize = sizeof(start);
-    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    start.lpFile = shortcut.c_str();
-    start.lpDirectory = system;
-    start.nShow = SW_SHOWNORMAL;
-    ASSERT_TRUE(ShellExecuteExW(&start));
-    HWND bar = StagedInstall::WaitForWindow(title_, 15000);
-    EXPECT_NE(bar, nullptr) << "the bar's caption comes from the installation's language file";
-    EXPECT_TRUE(WaitForProcessCount(L"fxAtLogOn.exe", 1, 15000)) << "and its rotation plays";
-    if (bar) PostMessageW(bar, WM_CLOSE, 0, 0);
-    if (start.hProcess) {
-        if (WaitForSingleObject(start.hProcess, 10000) == WAIT_TIMEOUT) TerminateProcess(start.hProcess, 1);
-        CloseHandle(start.hProcess);
-    }
-    DWORD pid = 0;
-    if (bar && GetWindowThreadProcessId(bar, &pid) && IsWindow(bar))
-        if (HANDLE left = OpenProcess(PROCESS_TERMINATE, FALSE, pid)) {
-            TerminateProcess(left, 1);
-            CloseHandle(left);
-        }
+    EXPECT_TRUE(StartsFromShortcut(shortcut, system, title_, L"fxAtLogOn.exe"))
+        << "the bar's caption comes from the installation's language file, and its rotation plays";
     KillProcesses(L"fxAtLogOn.exe");
     DeleteFileW(shortcut.c_str());
 }

@@ -1,8 +1,10 @@
 #include "tests/e2e/StagedInstall.h"
 
+#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwctype>
 
 namespace e2e {
@@ -68,23 +70,6 @@ std::wstring StagedLanguageText()
     std::wstring text((bytes.size() - start) / 2, L'\0');
     memcpy(&text[0], bytes.data() + start, text.size() * 2);
     return text;
-}
-
-// Processes started by `parent` with this image name, opened to wait on and end.
-std::vector<HANDLE> ChildrenOf(DWORD parent, const wchar_t* imageName)
-{
-    std::vector<HANDLE> children;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return children;
-    PROCESSENTRY32W entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (entry.th32ParentProcessID != parent || _wcsicmp(entry.szExeFile, imageName) != 0) continue;
-        if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID))
-            children.push_back(child);
-    }
-    CloseHandle(snapshot);
-    return children;
 }
 
 // The launcher's read-only clearing (a command shell running attrib) outlives a launcher
@@ -274,6 +259,48 @@ bool WaitForProcessCount(const std::wstring& imageName, int count, DWORD timeout
         Pump(25);
     }
     return true;
+}
+
+std::vector<HANDLE> ChildrenOf(DWORD parent, const wchar_t* imageName)
+{
+    std::vector<HANDLE> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return children;
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ParentProcessID != parent || _wcsicmp(entry.szExeFile, imageName) != 0) continue;
+        if (HANDLE child = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, entry.th32ProcessID))
+            children.push_back(child);
+    }
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool StartsFromShortcut(const std::wstring& shortcut, const std::wstring& folder, const std::wstring& title,
+                        const wchar_t* effect)
+{
+    SHELLEXECUTEINFOW start{};
+    start.cbSize = sizeof(start);
+    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    start.lpFile = shortcut.c_str();
+    start.lpDirectory = folder.c_str();
+    start.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExW(&start)) {
+        std::printf("the shortcut did not start (error %lu)\n", GetLastError());
+        return false;
+    }
+    HWND bar = StagedInstall::WaitForWindow(title, 20000, false);
+    std::printf(bar ? "bar shown with the installation's title\n" : "no bar with that title\n");
+    bool played = !effect || WaitForProcessCount(effect, 1, 20000);
+    if (effect) std::printf(played ? "start-up effect running\n" : "no start-up effect\n");
+    if (bar) PostMessageW(bar, WM_CLOSE, 0, 0);
+    if (start.hProcess) {
+        if (WaitForSingleObject(start.hProcess, 15000) == WAIT_TIMEOUT) TerminateProcess(start.hProcess, 1);
+        CloseHandle(start.hProcess);
+    }
+    if (effect) KillProcesses(effect);
+    return bar && played;
 }
 
 bool WaitForExit(HANDLE process, DWORD timeoutMs)

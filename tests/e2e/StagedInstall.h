@@ -70,6 +70,13 @@ int CountProcesses(const std::wstring& imageName);
 void KillProcesses(const std::wstring& imageName);
 bool WaitForProcessCount(const std::wstring& imageName, int count, DWORD timeoutMs);
 bool WaitForExit(HANDLE process, DWORD timeoutMs);
+// Starts a launcher's shortcut from `folder` as the shell does (log-on starts in the system
+// folder) and tells whether its bar came up titled `title` and, when given, a process named
+// `effect` ran; the launcher and the effect are ended after.
+bool StartsFromShortcut(const std::wstring& shortcut, const std::wstring& folder, const std::wstring& title,
+                        const wchar_t* effect);
+// Processes of this image name that `parent` started, opened to wait on and end.
+std::vector<HANDLE> ChildrenOf(DWORD parent, const wchar_t* imageName);
 
 // Runs the messages of this thread for a while (so that sent messages and timers are served).
 void Pump(DWORD milliseconds);
