@@ -29,4 +29,8 @@ for component in OperatorConfig OperatorLanguage OperatorPlaylist OperatorTracke
 done
 # 2: on removal. The folder is the USERSTARTUP property that the package's search sets.
 msibuild "$tmp" -q "INSERT INTO \`RemoveFile\` (\`FileKey\`, \`Component_\`, \`FileName\`, \`DirProperty\`, \`InstallMode\`) VALUES ('StartWithWindows', 'Launcher', 'Pavora.lnk', 'USERSTARTUP', 2)"
+# The newer package is installed over the older one, which is removed after: files are then
+# replaced by the installer's own rules, and a demo file that the operator changed (an
+# unversioned file modified after it was installed) stays.
+msibuild "$tmp" -q "UPDATE \`InstallExecuteSequence\` SET \`Sequence\` = 6650 WHERE \`Action\` = 'RemoveExistingProducts'"
 mv "$tmp" "$output"

@@ -63,9 +63,13 @@ done
 mkdir -p "$home/data/playlists" "$home/log"
 printf '<Effects />' >"$home/data/playlists/Evening.xml"
 printf 'a line of the log\n' >"$home/log/pavora.log"
+# A demo effect's picture the operator replaced stays; its unchanged command file is replaced.
+sleep 1
+printf 'a picture of the site' >"$home/effects/Aurora/aurora.png"
 kept="Bin/config.ini Bin/language.txt data/EffectPath.xml data/Schedule.xml data/ConfigLight.xml data/ConfigSign.xml
 data/ConfigLaser.xml data/ConfigDI.xml data/multiplexer_settings.xml data/playlists/Evening.xml log/pavora.log"
 for file in $kept; do sum "$home/$file" >"$work/$(echo "$file" | tr / _).sum"; done
+picture=$(sum "$home/effects/Aurora/aurora.png")
 
 echo "-- silent upgrade to a higher version"
 next=$(echo "$version" | awk -F. '{ $NF = $NF + 1; print }' OFS=.)
@@ -78,11 +82,17 @@ msi /i "$(winpath "$work/Pavora-$next.msi")" /qn || fail "the upgrade ended with
 for file in $kept; do
     [ "$(sum "$home/$file")" = "$(cat "$work/$(echo "$file" | tr / _).sum")" ] || fail "changed by the upgrade: $file"
 done
+# Windows keeps an unversioned file modified after its installation; Wine gives files no
+# creation time of their own (the Unix file system has none), so here it cannot tell.
+[ "$(sum "$home/effects/Aurora/aurora.png")" = "$picture" ] ||
+    echo "note: Wine replaced the demo picture the operator changed (it cannot see the change)"
 for file in help/index.html effects/Aurora/Aurora.cmd Pavora.exe Tessaly.dll; do
     cmp -s "$home/$file" "$work/stage-next/$file" || fail "not the new package's: $file"
 done
 wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null | tr -d '\r' |
     grep -q "DisplayVersion.*$next" || fail "the installed version is not $next"
+[ "$(wine_run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+    grep -c 'DisplayName.*Pavora')" = 1 ] || fail "the older version is still registered beside the new one"
 
 echo "-- start with Windows, from the system folder"
 shortcut=$(menu_shortcut)
