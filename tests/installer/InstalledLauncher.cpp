@@ -3,6 +3,9 @@
 //     starts the shortcut from FOLDER as the shell would (log-on starts in the system folder),
 //     waits for the bar titled TITLE and, when given, for a process named EFFECT; then closes
 //     the bar. Exit code 0 when both showed.
+//   pavora_installed_launcher end IMAGE...
+//     ends every process of these names (Wine itself starts the Startup folder's shortcuts
+//     when its session starts, so a launcher may run that no test started).
 //   pavora_installed_launcher register SHORTCUT
 //     copies SHORTCUT into the user's Startup folder as Pavora.lnk, as the general page
 //     registers the launcher; prints the folder.
@@ -36,6 +39,10 @@ int wmain(int argc, wchar_t** argv)
     std::wstring command = argc > 1 ? argv[1] : L"";
     if (command == L"start" && argc >= 5) return StartsFromShortcut(argv[2], argv[3], argv[4], argc > 5 ? argv[5] : nullptr) ? 0 : 1;
     if (command == L"register" && argc == 3) return Register(argv[2]);
-    std::printf("usage: start SHORTCUT FOLDER TITLE [EFFECT] | register SHORTCUT\n");
+    if (command == L"end") {
+        for (int i = 2; i < argc; ++i) KillProcesses(argv[i]);
+        return 0;
+    }
+    std::printf("usage: start SHORTCUT FOLDER TITLE [EFFECT] | end IMAGE... | register SHORTCUT\n");
     return 2;
 }

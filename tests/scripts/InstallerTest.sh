@@ -102,6 +102,7 @@ wine_run "$helper" start "$startup\\Pavora.lnk" "$system" "Site bar" effect.exe 
     fail "the start-with-Windows shortcut did not bring up the installation's bar and effect"
 startup_unix=$(wine_run winepath -u "$startup" 2>/dev/null | tr -d '\r')
 
+wine_run "$helper" end Pavora.exe effect.exe Nimbrel.exe </dev/null
 # The launcher that ran writes its log: what the uninstall must keep is what is there now.
 for file in $kept; do sum "$home/$file" >"$work/$(echo "$file" | tr / _).sum"; done
 
