@@ -14,7 +14,7 @@ using namespace e2e;
 
 namespace {
 
-const int kSheetTexts[] = {9, 11, 12, 13, 18, 19, 20, 21, 22, 23, 24, 25, 32, 33, 55, 56};
+const int kSheetTexts[] = {9, 11, 12, 13, 201, 18, 19, 20, 21, 22, 23, 24, 25, 32, 33, 55, 56};
 constexpr int kLaserRadio = 5078;
 constexpr int kUdpRadio = 5035;
 constexpr int kTcpRadio = 5036;
@@ -127,18 +127,19 @@ void ExpectEntriesOfLanguage(HWND sheet, int language)
 {
     HWND list = FindWindowExW(sheet, nullptr, L"ListBox", nullptr);
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 5);
+    ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 6);
     EXPECT_EQ(ListEntry(list, 0), SheetText(11, language));
     EXPECT_EQ(ListEntry(list, 1), SheetText(13, language));
     EXPECT_EQ(ListEntry(list, 2), SheetText(9, language));
     EXPECT_EQ(ListEntry(list, 3), L"屏幕管理");
     EXPECT_EQ(ListEntry(list, 4), SheetText(12, language));
+    EXPECT_EQ(ListEntry(list, 5), SheetText(201, language));
     HWND restore = GetDlgItem(sheet, kRestoreButton);
     EXPECT_EQ(WindowText(restore), SheetText(18, language));
     EXPECT_TRUE(IsWindowEnabled(restore));
 }
 
-TEST_F(OptionSheet, ListsItsFivePagesInLanguageOneAndIgnoresEnterEscAndASecondCall)
+TEST_F(OptionSheet, ListsItsSixPagesInLanguageOneAndIgnoresEnterEscAndASecondCall)
 {
     ASSERT_NO_FATAL_FAILURE(Start(L"OptionSheetLanguage1", 1, 1));
     ASSERT_NO_FATAL_FAILURE(Launch());
@@ -155,12 +156,12 @@ TEST_F(OptionSheet, ListsItsFivePagesInLanguageOneAndIgnoresEnterEscAndASecondCa
     for (HWND window = nullptr; (window = FindWindowExW(nullptr, window, nullptr, sheetTitle_.c_str()));) ++sheets;
     EXPECT_EQ(sheets, 1);
 
-    SelectEntry(sheet, 4);
+    SelectEntry(sheet, 5);
     EXPECT_TRUE(IsWindowEnabled(GetDlgItem(sheet, kRestoreButton))) << "enabled on every page";
     EXPECT_TRUE(CloseWith(sheet, PSBTN_OK));
 }
 
-TEST_F(OptionSheet, ListsItsFivePagesInLanguageTwo)
+TEST_F(OptionSheet, ListsItsSixPagesInLanguageTwo)
 {
     ASSERT_NO_FATAL_FAILURE(Start(L"OptionSheetLanguage2", 2, 0));
     ASSERT_NO_FATAL_FAILURE(Launch());

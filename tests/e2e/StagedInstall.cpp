@@ -1,6 +1,5 @@
 #include "tests/e2e/StagedInstall.h"
 
-#include <shellapi.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
@@ -275,32 +274,6 @@ std::vector<HANDLE> ChildrenOf(DWORD parent, const wchar_t* imageName)
     }
     CloseHandle(snapshot);
     return children;
-}
-
-bool StartsFromShortcut(const std::wstring& shortcut, const std::wstring& folder, const std::wstring& title,
-                        const wchar_t* effect)
-{
-    SHELLEXECUTEINFOW start{};
-    start.cbSize = sizeof(start);
-    start.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    start.lpFile = shortcut.c_str();
-    start.lpDirectory = folder.c_str();
-    start.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExW(&start)) {
-        std::printf("the shortcut did not start (error %lu)\n", GetLastError());
-        return false;
-    }
-    HWND bar = StagedInstall::WaitForWindow(title, 20000, false);
-    std::printf(bar ? "bar shown with the installation's title\n" : "no bar with that title\n");
-    bool played = !effect || WaitForProcessCount(effect, 1, 20000);
-    if (effect) std::printf(played ? "start-up effect running\n" : "no start-up effect\n");
-    if (bar) PostMessageW(bar, WM_CLOSE, 0, 0);
-    if (start.hProcess) {
-        if (WaitForSingleObject(start.hProcess, 15000) == WAIT_TIMEOUT) TerminateProcess(start.hProcess, 1);
-        CloseHandle(start.hProcess);
-    }
-    if (effect) KillProcesses(effect);
-    return bar && played;
 }
 
 bool WaitForExit(HANDLE process, DWORD timeoutMs)

@@ -1,7 +1,7 @@
 // The reference for how fast a bare dialog program shows its window on this machine: a
 // template like the launcher's bar, run with DialogBoxParamW and nothing else.
 //   MiniDialog.exe [TITLE [SHEET-TITLE [PAGES-MODULE]]]
-// With a sheet title, its Settings button opens a bare five-page property sheet: empty
+// With a sheet title, its Settings button opens a bare six-page property sheet: empty
 // pages, or with a module named, the settings sheet's own page templates from it, each
 // with nothing behind it (what comctl32 alone costs for the same controls).
 // Linked fully static, it is the least program a user could have. Built again importing
@@ -19,6 +19,7 @@
 #include "core/resources/EffectPageIds.h"
 #include "core/resources/GeneralPageIds.h"
 #include "core/resources/ScenePageIds.h"
+#include "core/resources/SchedulePageIds.h"
 #include "core/resources/ScreenManagePageIds.h"
 #include "core/resources/VideoPageIds.h"
 #include "tools/minidialog/resource.h"
@@ -47,11 +48,11 @@ INT_PTR CALLBACK EmptyPage(HWND, UINT message, WPARAM, LPARAM)
 
 void RunSheet(HWND owner)
 {
-    // In the settings sheet's order: video, general, effect, screen management, scene.
-    const int sheetPages[5] = {IDD_VIDEO_PAGE, IDD_GENERAL_PAGE, IDD_EFFECT_PAGE, IDD_SCREEN_MANAGE_PAGE,
-                               IDD_SCENE_PAGE};
-    PROPSHEETPAGEW pages[5] = {};
-    for (int i = 0; i < 5; ++i) {
+    // In the settings sheet's order: video, general, effect, screen management, scene, schedule.
+    const int sheetPages[6] = {IDD_VIDEO_PAGE, IDD_GENERAL_PAGE, IDD_EFFECT_PAGE, IDD_SCREEN_MANAGE_PAGE,
+                               IDD_SCENE_PAGE, IDD_SCHEDULE_PAGE};
+    PROPSHEETPAGEW pages[6] = {};
+    for (int i = 0; i < 6; ++i) {
         pages[i].dwSize = sizeof(pages[i]);
         pages[i].hInstance = g_pages ? g_pages : GetModuleHandleW(nullptr);
         pages[i].pszTemplate = MAKEINTRESOURCEW(g_pages ? sheetPages[i] : IDD_MINI_PAGE_FIRST + i);
@@ -63,7 +64,7 @@ void RunSheet(HWND owner)
     header.hwndParent = owner;
     header.hInstance = GetModuleHandleW(nullptr);
     header.pszCaption = g_sheetTitle;
-    header.nPages = 5;
+    header.nPages = 6;
     header.ppsp = pages;
     PropertySheetW(&header);
 }
