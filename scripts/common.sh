@@ -84,9 +84,25 @@ fetch_tinyxml() {
     echo "${src%/}"
 }
 
+# Installs what the chosen path needs. Where the kernel runs 32-bit programs but 32-bit Wine
+# cannot be installed (its packages are missing from the mirror), an automatic choice takes
+# the 64-bit path, as on a kernel without 32-bit support.
+run_setup() {
+    local status=0
+    "$ROOT/scripts/setup.sh" "$RUN_ARCH" || status=$?
+    if [ "$status" = 3 ] && [ -z "${PAVORA_RUN_ARCH:-}" ]; then
+        RUN_ARCH=x86_64
+        RUN_ARCH_WHY="32-bit Wine could not be installed on this machine"
+        describe_run_arch
+        "$ROOT/scripts/setup.sh" "$RUN_ARCH"
+    elif [ "$status" != 0 ]; then
+        return "$status"
+    fi
+}
+
 build_all() {
     local arch tinyxml
-    "$ROOT/scripts/setup.sh" "$RUN_ARCH"
+    run_setup
     tinyxml=$(fetch_tinyxml)
     arch=$RUN_ARCH
     if [ "$arch" = i686 ]; then

@@ -45,11 +45,33 @@ for p in $PACKAGES; do
     fi
 done
 
+# A mirror in the middle of a sync fails an index or two; a second try often gets them, and
+# what was fetched is still worth installing from.
+update_package_lists() {
+    tries=0
+    until $SUDO apt-get update -qq; do
+        tries=$((tries + 1))
+        if [ "$tries" -ge 2 ]; then
+            echo "setup: apt-get update failed twice; going on with the package lists it could fetch" >&2
+            return 0
+        fi
+        sleep 10
+    done
+}
+
 if [ -n "$missing" ] || [ "$need_update" = 1 ]; then
-    $SUDO apt-get update -qq
+    update_package_lists
 fi
 if [ -n "$missing" ]; then
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+    if ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing; then
+        if [ "$RUN_ARCH" = i686 ]; then
+            # Status 3 tells the scripts that 32-bit Wine cannot be had here, so that an
+            # automatic choice can take the 64-bit path instead.
+            echo "setup: the 32-bit packages (wine32:i386) could not be installed" >&2
+            exit 3
+        fi
+        exit 1
+    fi
 fi
 
 # Wine takes its ANSI code page from the Unix locale: zh_CN gives 936, the product's home.
