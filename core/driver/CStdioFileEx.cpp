@@ -3,6 +3,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/Handles.h"
+
 namespace DRIVER {
 namespace {
 
@@ -45,13 +47,13 @@ CStdioFileEx::~CStdioFileEx()
 bool CStdioFileEx::IsFileUnicode(const std::wstring& path)
 {
     unicode_ = false;
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    kit::UniqueHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     unsigned char start[2] = {0, 0};
     DWORD read = 0;
-    if (ReadFile(file, start, 2, &read, nullptr) && read == 2) unicode_ = memcmp(start, kMark, 2) == 0;
-    CloseHandle(file);
+    if (ReadFile(file.Get(), start, 2, &read, nullptr) && read == 2) unicode_ = memcmp(start, kMark, 2) == 0;
     return unicode_;
 }
 

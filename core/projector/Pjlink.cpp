@@ -6,15 +6,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "framework/UniqueSocket.h"
+
 namespace projector {
 namespace {
 
 class Connection {
 public:
-    ~Connection()
-    {
-        if (socket_ != INVALID_SOCKET) closesocket(socket_);
-    }
     bool Open(const Address& address, unsigned long timeoutMs)
     {
         addrinfo hints{};
@@ -23,13 +21,13 @@ public:
         addrinfo* found = nullptr;
         if (getaddrinfo(address.host.c_str(), std::to_string(address.port).c_str(), &hints, &found) != 0 || !found)
             return false;
-        socket_ = socket(found->ai_family, found->ai_socktype, found->ai_protocol);
-        bool ok = socket_ != INVALID_SOCKET && ConnectWithin(found, timeoutMs);
+        socket_.Reset(socket(found->ai_family, found->ai_socktype, found->ai_protocol));
+        bool ok = static_cast<bool>(socket_) && ConnectWithin(found, timeoutMs);
         freeaddrinfo(found);
         if (!ok) return false;
         DWORD wait = timeoutMs;
-        setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof(wait));
-        setsockopt(socket_, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&wait), sizeof(wait));
+        setsockopt(socket_.Get(), SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&wait), sizeof(wait));
+        setsockopt(socket_.Get(), SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&wait), sizeof(wait));
         return true;
     }
     // A line up to its CR (which is left off); false on a close, an error or a time-out.
@@ -39,7 +37,7 @@ public:
         char c = 0;
         // A PJLink line is at most 136 bytes; more is no PJLink.
         while (line.size() < 256) {
-            if (recv(socket_, &c, 1, 0) != 1) return false;
+            if (recv(socket_.Get(), &c, 1, 0) != 1) return false;
             if (c == '\r') return true;
             if (c != '\n') line += c;
         }
@@ -47,7 +45,7 @@ public:
     }
     bool Write(const std::string& text)
     {
-        return send(socket_, text.data(), static_cast<int>(text.size()), 0) == static_cast<int>(text.size());
+        return send(socket_.Get(), text.data(), static_cast<int>(text.size()), 0) == static_cast<int>(text.size());
     }
 
 private:
@@ -55,23 +53,23 @@ private:
     {
         // A projector that is switched off at the wall does not refuse: it is silent.
         u_long nonBlocking = 1;
-        ioctlsocket(socket_, FIONBIO, &nonBlocking);
-        if (connect(socket_, target->ai_addr, static_cast<int>(target->ai_addrlen)) != 0 &&
+        ioctlsocket(socket_.Get(), FIONBIO, &nonBlocking);
+        if (connect(socket_.Get(), target->ai_addr, static_cast<int>(target->ai_addrlen)) != 0 &&
             WSAGetLastError() != WSAEWOULDBLOCK)
             return false;
         fd_set writable, failed;
         FD_ZERO(&writable);
         FD_ZERO(&failed);
-        FD_SET(socket_, &writable);
-        FD_SET(socket_, &failed);
+        FD_SET(socket_.Get(), &writable);
+        FD_SET(socket_.Get(), &failed);
         timeval wait = {static_cast<long>(timeoutMs / 1000), static_cast<long>(timeoutMs % 1000 * 1000)};
-        if (select(0, nullptr, &writable, &failed, &wait) != 1 || FD_ISSET(socket_, &failed)) return false;
+        if (select(0, nullptr, &writable, &failed, &wait) != 1 || FD_ISSET(socket_.Get(), &failed)) return false;
         nonBlocking = 0;
-        ioctlsocket(socket_, FIONBIO, &nonBlocking);
+        ioctlsocket(socket_.Get(), FIONBIO, &nonBlocking);
         return true;
     }
 
-    SOCKET socket_ = INVALID_SOCKET;
+    kit::UniqueSocket socket_;
 };
 
 Answer Reply(Answer::Outcome outcome, const std::string& reply)

@@ -16,44 +16,47 @@ ProjectorSwitch::ProjectorSwitch(std::vector<Address> addresses, std::string pas
       ready_(std::move(ready)),
       surveyed_(std::move(surveyed))
 {
-    InitializeCriticalSection(&lock_);
-    wake_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    wake_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    if (!addresses_.empty()) thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
+    if (!addresses_.empty()) thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
 }
 
 ProjectorSwitch::~ProjectorSwitch()
 {
-    EnterCriticalSection(&lock_);
-    stopping_ = true;
-    LeaveCriticalSection(&lock_);
-    SetEvent(wake_);
+    {
+        kit::CriticalSection::Lock hold(lock_);
+        stopping_ = true;
+    }
+    SetEvent(wake_.Get());
     if (thread_) {
         // An exchange in progress ends within its answer time; a projector's report is three.
-        WaitForSingleObject(thread_, timing_.answerMs * 3 + 1000);
-        CloseHandle(thread_);
+        WaitForSingleObject(thread_.Get(), timing_.answerMs * 3 + 1000);
+        thread_.Reset();
     }
-    CloseHandle(wake_);
     WSACleanup();
-    DeleteCriticalSection(&lock_);
 }
 
 void ProjectorSwitch::Want(int power)
 {
-    EnterCriticalSection(&lock_);
-    wanted_ = power;
-    ++request_;
-    LeaveCriticalSection(&lock_);
-    SetEvent(wake_);
+    {
+        kit::CriticalSection::Lock hold(lock_);
+        wanted_ = power;
+        ++request_;
+    }
+    SetEvent(wake_.Get());
 }
 
 std::vector<Health> ProjectorSwitch::Reports()
 {
-    EnterCriticalSection(&lock_);
-    std::vector<Health> reports = reports_;
-    LeaveCriticalSection(&lock_);
-    return reports;
+    kit::CriticalSection::Lock hold(lock_);
+    return reports_;
+}
+
+bool ProjectorSwitch::Stopping()
+{
+    kit::CriticalSection::Lock hold(lock_);
+    return stopping_;
 }
 
 DWORD WINAPI ProjectorSwitch::ThreadMain(void* self)
@@ -77,18 +80,20 @@ void ProjectorSwitch::Run()
     bool readySent = true;
     DWORD nextSurvey = GetTickCount() + timing_.firstSurveyMs;
     for (;;) {
-        EnterCriticalSection(&lock_);
-        bool stopping = stopping_;
-        if (request_ != seen) {
+        bool renewed = false;
+        {
+            kit::CriticalSection::Lock hold(lock_);
+            if (stopping_) return;
+            renewed = request_ != seen;
             seen = request_;
             wanted = wanted_;
+        }
+        if (renewed) {
             states.assign(addresses_.size(), State());
             askedAt = GetTickCount();
             readySent = wanted != 1;
             if (log_) log_(wanted == 1 ? L"projectors: switching on" : L"projectors: switching off");
         }
-        LeaveCriticalSection(&lock_);
-        if (stopping) return;
 
         DWORD now = GetTickCount();
         DWORD wait = INFINITE;
@@ -149,22 +154,20 @@ void ProjectorSwitch::Run()
         if (static_cast<LONG>(now - nextSurvey) >= 0) {
             std::vector<Health> reports;
             for (const Address& address : addresses_) {
-                EnterCriticalSection(&lock_);
-                stopping = stopping_;
-                LeaveCriticalSection(&lock_);
-                if (stopping) return;
+                if (Stopping()) return;
                 reports.push_back(Survey(address, password_, timing_.answerMs));
             }
-            EnterCriticalSection(&lock_);
-            reports_ = reports;
-            LeaveCriticalSection(&lock_);
+            {
+                kit::CriticalSection::Lock hold(lock_);
+                reports_ = reports;
+            }
             if (surveyed_) surveyed_();
             nextSurvey = GetTickCount() + timing_.surveyMs;
             now = GetTickCount();
         }
         DWORD untilSurvey = nextSurvey - now;
         if (untilSurvey < wait) wait = untilSurvey;
-        WaitForSingleObject(wake_, wait);
+        WaitForSingleObject(wake_.Get(), wait);
     }
 }
 

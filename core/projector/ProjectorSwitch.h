@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "core/projector/Pjlink.h"
+#include "framework/CriticalSection.h"
+#include "framework/Handles.h"
 
 namespace projector {
 
@@ -52,6 +54,7 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
     void Run();
     void Want(int power);
+    bool Stopping();
 
     std::vector<Address> addresses_;
     std::string password_;
@@ -60,9 +63,9 @@ private:
     Ready ready_;
     Surveyed surveyed_;
     std::vector<Health> reports_;
-    HANDLE thread_ = nullptr;
-    HANDLE wake_ = nullptr;
-    CRITICAL_SECTION lock_;
+    kit::UniqueHandle thread_;
+    kit::UniqueHandle wake_;
+    kit::CriticalSection lock_;
     int wanted_ = -1;        // -1 nothing asked yet
     unsigned request_ = 0;   // counts the requests, so that a new one starts afresh
     bool stopping_ = false;

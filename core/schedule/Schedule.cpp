@@ -8,6 +8,8 @@
 
 #include <tinyxml.h>
 
+#include "framework/Utf8.h"
+
 namespace schedule {
 namespace {
 
@@ -45,13 +47,7 @@ bool ValidDate(int y, int m, int d)
 
 std::wstring Wide(const char* text)
 {
-    if (!text || !*text) return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    if (size <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], size);
-    wide.resize(static_cast<size_t>(size - 1));
-    return wide;
+    return text ? kit::FromUtf8(text) : std::wstring();
 }
 
 // "HH:MM", 00:00 … 23:59, and 24:00 as the end of a day.
@@ -272,11 +268,7 @@ std::string Serialize(const std::vector<Entry>& entries)
         if (entry.off) {
             element->SetAttribute("off", "1");
         } else {
-            int size = WideCharToMultiByte(CP_UTF8, 0, entry.playlist.c_str(), -1, nullptr, 0, nullptr, nullptr);
-            std::string utf8(static_cast<size_t>(size > 0 ? size : 1), '\0');
-            if (size > 0)
-                WideCharToMultiByte(CP_UTF8, 0, entry.playlist.c_str(), -1, &utf8[0], size, nullptr, nullptr);
-            element->SetAttribute("playlist", utf8.c_str());
+            element->SetAttribute("playlist", kit::ToUtf8(entry.playlist).c_str());
         }
         root->LinkEndChild(element);
     }

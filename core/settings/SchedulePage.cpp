@@ -18,6 +18,9 @@
 #include "core/text/LanguageCaption.h"
 #include "framework/CurrentDirectoryScope.h"
 #include "framework/DataExchange.h"
+#include "framework/FileBytes.h"
+#include "framework/Handles.h"
+#include "framework/Utf8.h"
 #include "framework/MessageBox.h"
 
 namespace {
@@ -36,27 +39,6 @@ const kit::Caption kCaptions[] = {
     {IDC_SCHEDULE_DELETE, L"220"},        {IDC_SCHEDULE_PROJECTOR_GROUP, L"221"}, {IDC_SCHEDULE_ADDRESS_LABEL, L"222"},
     {IDC_SCHEDULE_PASSWORD_LABEL, L"223"}, {IDC_SCHEDULE_TRY, L"224"},        {IDC_SCHEDULE_ADDRESS_HINT, L"225"},
 };
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
-    return bytes;
-}
-
-std::string ReadBytes(const wchar_t* path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::wstring DaysText(const Entry& entry)
 {
@@ -153,7 +135,9 @@ BOOL CSchedulePage::OnInitDialog()
 
     // Every entry that reads is shown, a missing playlist included (marked), so that the
     // page never drops one the operator may still mend.
-    schedule::Schedule loaded = schedule::Parse(ReadBytes(kScheduleFile), [](const std::wstring&) { return true; });
+    std::string bytes;
+    kit::ReadFileBytes(kScheduleFile, bytes);
+    schedule::Schedule loaded = schedule::Parse(bytes, [](const std::wstring&) { return true; });
     entries_ = loaded.entries;
     if (!loaded.problems.empty()) kit::WriteText(Handle(), IDC_SCHEDULE_PROBLEMS, option::LanguageText(L"236"));
     ShowEntries(-1);
@@ -342,16 +326,15 @@ void CSchedulePage::OnTryProjectors()
         return;
     }
     if (addresses.empty()) return;
-    std::unique_ptr<TryJob> job(new TryJob{Handle(), addresses, Utf8(kit::ReadText(Handle(), IDC_SCHEDULE_PASSWORD)),
+    std::unique_ptr<TryJob> job(new TryJob{Handle(), addresses, kit::ToUtf8(kit::ReadText(Handle(), IDC_SCHEDULE_PASSWORD)),
                                            nullptr});
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&TryThread), &job->held);
-    HANDLE thread = CreateThread(nullptr, 0, TryThread, job.get(), 0, nullptr);
+    kit::UniqueHandle thread(CreateThread(nullptr, 0, TryThread, job.get(), 0, nullptr));
     if (!thread) {
         if (job->held) FreeLibrary(job->held);
         return;
     }
     job.release();
-    CloseHandle(thread);
     kit::WriteText(Handle(), IDC_SCHEDULE_ANSWERS, option::LanguageText(L"239"));
     EnableWindow(Item(IDC_SCHEDULE_TRY), FALSE);
 }

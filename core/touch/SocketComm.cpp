@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include "core/touch/UniqueSocket.h"
+#include "framework/UniqueSocket.h"
 #include "framework/MessageBox.h"
 
 namespace {
@@ -91,7 +91,7 @@ uint16_t CSocketComm::ResolvePort(const std::wstring& text)
 bool CSocketComm::OpenListener()
 {
     if (listener.load() != INVALID_SOCKET) return false;
-    UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+    kit::UniqueSocket s(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
     if (!s) return false;
 
     uint16_t port = ResolvePort(portText_);
@@ -132,24 +132,22 @@ unsigned __stdcall CSocketComm::AcceptThreadMain(void* server)
 void CSocketComm::ServeConnections()
 {
     for (SOCKET s = listener.load(); s != INVALID_SOCKET; s = listener.load()) {
-        SOCKET peer = accept(s, nullptr, nullptr);
-        if (peer == INVALID_SOCKET) {
+        kit::UniqueSocket peer(accept(s, nullptr, nullptr));
+        if (!peer) {
             if (listener.load() == INVALID_SOCKET) return;  // a stop is in progress
             DeliverEvent(EventAcceptFailed);
             CloseListener();
             return;
         }
         // Beyond the limit the peer is turned away at once; the listener goes on.
-        if (!AddClient(peer)) {
-            closesocket(peer);
-            continue;
-        }
+        if (!AddClient(peer.Get())) continue;
         // A peer without a thread would be held and never read: it is let go instead.
-        if (!StartClientThread(peer)) {
-            RemoveClient(peer);
-            closesocket(peer);
+        if (!StartClientThread(peer.Get())) {
+            RemoveClient(peer.Get());
             continue;
         }
+        // From here the peer's thread closes it, or the server's stop.
+        peer.Release();
         DeliverEvent(EventAccepted);
     }
 }

@@ -6,27 +6,14 @@
 #include <vector>
 
 #include "core/effects/PlaylistFile.h"
+#include "framework/FileBytes.h"
+#include "framework/Utf8.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/StatusReport.h"
 
 namespace launcher {
 namespace {
-
-std::string ReadFileBytes(const wchar_t* path, bool& found)
-{
-    std::string bytes;
-    HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    found = file != INVALID_HANDLE_VALUE;
-    if (!found) return bytes;
-    char buffer[8192];
-    DWORD read = 0;
-    // A schedule of a megabyte is no schedule: the rest is not read.
-    while (bytes.size() < (1u << 20) && ReadFile(file, buffer, sizeof(buffer), &read, nullptr) && read > 0)
-        bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 
 std::string IsoOf(const schedule::LocalTime& time)
 {
@@ -65,9 +52,9 @@ ScheduledPlay::~ScheduledPlay()
 
 bool ScheduledPlay::Load(const wchar_t* scheduleFile, const wchar_t* configFile)
 {
-    bool found = false;
-    std::string text = ReadFileBytes(scheduleFile, found);
-    if (!found) return false;
+    std::string text;
+    // A schedule of a megabyte is no schedule: the rest is not read.
+    if (!kit::ReadFileBytes(scheduleFile, text)) return false;
     schedule_ = schedule::Parse(text, [](const std::wstring& path) { return PathFileExistsW(path.c_str()) != FALSE; });
     for (const std::wstring& problem : schedule_.problems) host_.LogLine(L"schedule: " + problem + L"; skipped");
     if (!Active()) {
@@ -102,7 +89,7 @@ void ScheduledPlay::LoadProjectors(const wchar_t* configFile)
         GetCurrentDirectoryW(MAX_PATH, folder);
         auto log = std::make_shared<supervision::EventLog>(std::wstring(folder) + L"\\log");
         projectors_.reset(new projector::ProjectorSwitch(
-            addresses, supervision::Utf8(password), timing,
+            addresses, kit::ToUtf8(password), timing,
             [log](const std::wstring& line) { log->Write(line); },
             [bar, message] { PostMessageW(bar, message, 0, 0); },
             [bar, message] { PostMessageW(bar, message, kSurveyed, 0); }));

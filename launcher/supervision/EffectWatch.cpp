@@ -1,6 +1,7 @@
 #include "launcher/supervision/EffectWatch.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "launcher/supervision/EffectProcesses.h"
 
@@ -84,7 +85,6 @@ void EffectWatch::Stop()
         WaitForSingleObject(thread_.Get(), INFINITE);
         thread_.Reset();
     }
-    for (Watched& watched : live_) CloseHandle(watched.handle);
     live_.clear();
     kit::CriticalSection::Lock hold(lock_);
     reportNumber_ = 0;
@@ -127,8 +127,8 @@ void EffectWatch::Report(const WatchReport& report)
 
 void EffectWatch::EndAll()
 {
-    for (Watched& watched : live_) TerminateProcess(watched.handle, 1);
-    for (Watched& watched : live_) WaitForSingleObject(watched.handle, 2000);
+    for (Watched& watched : live_) TerminateProcess(watched.handle.Get(), 1);
+    for (Watched& watched : live_) WaitForSingleObject(watched.handle.Get(), 2000);
 }
 
 bool EffectWatch::Scan()
@@ -156,10 +156,10 @@ bool EffectWatch::Scan()
         if (process.image != image_ || Contains(watchedPids, process.pid) || Contains(ended_, process.pid)) continue;
         // A process limited to 64 handles at once: beyond that the wait could not hold them.
         if (live_.size() >= MAXIMUM_WAIT_OBJECTS - 1) break;
-        HANDLE handle = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE,
-                                    process.pid);
+        kit::UniqueHandle handle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
+                                             FALSE, process.pid));
         if (!handle) continue;
-        live_.push_back({process.pid, handle});
+        live_.push_back(Watched{process.pid, std::move(handle)});
         watchedPids.push_back(process.pid);
         if (!firstPid_) firstPid_ = process.pid;
     }
@@ -173,7 +173,7 @@ bool EffectWatch::DebuggerAttached() const
     // What a crash dialog of the loader we run on does first; cheaper than a process list.
     for (const Watched& watched : live_) {
         BOOL attached = FALSE;
-        if (CheckRemoteDebuggerPresent(watched.handle, &attached) && attached) return true;
+        if (CheckRemoteDebuggerPresent(watched.handle.Get(), &attached) && attached) return true;
     }
     return false;
 }
@@ -266,21 +266,21 @@ void EffectWatch::Run()
         HANDLE handles[MAXIMUM_WAIT_OBJECTS];
         handles[0] = stop_.Get();
         DWORD count = 1;
-        for (const Watched& watched : live_) handles[count++] = watched.handle;
+        for (const Watched& watched : live_) handles[count++] = watched.handle.Get();
         ULONGLONG sinceTick = GetTickCount64() - lastTick;
         DWORD wait = sinceTick >= kProbeMs ? 0 : static_cast<DWORD>(kProbeMs - sinceTick);
         DWORD woke = WaitForMultipleObjects(count, handles, FALSE, wait);
         if (woke == WAIT_OBJECT_0) return;
         if (woke > WAIT_OBJECT_0 && woke < WAIT_OBJECT_0 + count) {
-            Watched gone = live_[woke - WAIT_OBJECT_0 - 1];
+            Watched gone = std::move(live_[woke - WAIT_OBJECT_0 - 1]);
             DWORD code = 0;
-            GetExitCodeProcess(gone.handle, &code);
+            GetExitCodeProcess(gone.handle.Get(), &code);
             if (gone.pid == firstPid_ || !firstEnded_) {
                 // The first process's code speaks for the effect; a later one's only if it ended first.
                 if (gone.pid == firstPid_ || firstCode_ == 0) firstCode_ = code;
                 if (gone.pid == firstPid_) firstEnded_ = true;
             }
-            CloseHandle(gone.handle);
+            gone.handle.Reset();
             live_.erase(live_.begin() + (woke - WAIT_OBJECT_0 - 1));
             ended_.push_back(gone.pid);
             // A successor of the same name (a program that restarts itself) counts as the effect.

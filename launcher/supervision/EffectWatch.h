@@ -76,7 +76,7 @@ private:
     WatchLimits limits_;
     struct Watched {
         DWORD pid;
-        HANDLE handle;
+        kit::UniqueHandle handle;
     };
     std::vector<Watched> live_;
     std::vector<DWORD> ended_;     // the pids that ended, so that they are not taken again

@@ -2,21 +2,11 @@
 
 #include <windows.h>
 
+#include "framework/Handles.h"
+#include "framework/Utf8.h"
 #include "launcher/supervision/LocalTime.h"
 
 namespace supervision {
-
-std::string Utf8(const std::wstring& text)
-{
-    if (text.empty()) return std::string();
-    int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                   nullptr);
-    std::string bytes(static_cast<size_t>(size > 0 ? size : 0), '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size, nullptr,
-                            nullptr);
-    return bytes;
-}
 
 EventLog::EventLog(std::wstring folder) : folder_(std::move(folder)) {}
 
@@ -35,7 +25,7 @@ void EventLog::MoveFilesUp()
 
 void EventLog::Write(const std::wstring& text)
 {
-    std::string line = LogTimeNow() + " " + Utf8(text);
+    std::string line = LogTimeNow() + " " + kit::ToUtf8(text);
     // One event is one line, whatever its text held.
     for (char& c : line)
         if (c == '\r' || c == '\n') c = ' ';
@@ -46,12 +36,11 @@ void EventLog::Write(const std::wstring& text)
     if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data) &&
         (data.nFileSizeHigh != 0 || data.nFileSizeLow + line.size() > kLimit))
         MoveFilesUp();
-    HANDLE file = CreateFileW(FilePath(0).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
+    kit::UniqueHandle file(CreateFileW(FilePath(0).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                       nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
     DWORD written = 0;
-    WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
-    CloseHandle(file);
+    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 }  // namespace supervision

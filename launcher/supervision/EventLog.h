@@ -25,7 +25,4 @@ private:
     std::wstring folder_;
 };
 
-// UTF-8 of a wide text.
-std::string Utf8(const std::wstring& text);
-
 }  // namespace supervision

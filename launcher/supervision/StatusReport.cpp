@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "launcher/supervision/EventLog.h"
+#include "framework/Utf8.h"
 
 namespace supervision {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 std::string JsonText(const std::wstring& text)
 {
     std::string out = "\"";
-    for (unsigned char c : Utf8(text)) {
+    for (unsigned char c : kit::ToUtf8(text)) {
         if (c == '"' || c == '\\') {
             out += '\\';
             out += static_cast<char>(c);
@@ -34,7 +34,7 @@ std::string JsonText(const std::string& ascii)
 std::string LabelValue(const std::wstring& text)
 {
     std::string out;
-    for (char c : Utf8(text)) {
+    for (char c : kit::ToUtf8(text)) {
         if (c == '\\') out += "\\\\";
         else if (c == '"') out += "\\\"";
         else if (c == '\n') out += "\\n";
@@ -156,21 +156,6 @@ std::string StatusMetrics(const StatusSnapshot& s)
     Family(out, "pavora_info", "gauge", "The launcher's version.");
     out += "pavora_info{version=\"" + s.version + "\"} 1\n";
     return out;
-}
-
-bool ReplaceFile(const std::wstring& path, const std::string& bytes)
-{
-    std::wstring temporary = path + L".new";
-    HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-              written == bytes.size();
-    CloseHandle(file);
-    if (ok) ok = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-    if (!ok) DeleteFileW(temporary.c_str());
-    return ok;
 }
 
 }  // namespace supervision

@@ -46,7 +46,5 @@ std::string StatusJson(const StatusSnapshot& status);
 // A JSON string of the text (UTF-8, quoted, escaped).
 std::string JsonString(const std::wstring& text);
 std::string StatusMetrics(const StatusSnapshot& status);
-// Writes `bytes` beside `path` and moves the copy over it; false when either step failed.
-bool ReplaceFile(const std::wstring& path, const std::string& bytes);
 
 }  // namespace supervision

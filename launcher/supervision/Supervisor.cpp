@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "framework/FileBytes.h"
 #include "launcher/supervision/EffectProcesses.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/SupervisionClock.h"
@@ -99,8 +100,8 @@ void Supervisor::LauncherEnding()
     last.version = PAVORA_VERSION_TEXT;
     last.restarts = restarts_;
     last.failures = failureCounts_;
-    ReplaceFile(statusFile_, StatusJson(last));
-    ReplaceFile(metricsFile_, StatusMetrics(last));
+    kit::ReplaceFileBytes(statusFile_, StatusJson(last));
+    kit::ReplaceFileBytes(metricsFile_, StatusMetrics(last));
 }
 
 void Supervisor::SetState(const char* state)
@@ -392,8 +393,8 @@ void Supervisor::WriteStatus()
     s.scheduleJson = scheduleJson_;
     s.projectors = projectors_;
     CreateDirectoryW(log_.Folder().c_str(), nullptr);
-    ReplaceFile(statusFile_, StatusJson(s));
-    ReplaceFile(metricsFile_, StatusMetrics(s));
+    kit::ReplaceFileBytes(statusFile_, StatusJson(s));
+    kit::ReplaceFileBytes(metricsFile_, StatusMetrics(s));
 }
 
 }  // namespace supervision

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cwctype>
 
+#include "framework/Utf8.h"
+
 namespace e2e {
 namespace {
 
@@ -18,15 +20,6 @@ std::wstring FolderOf(const std::wstring& path)
 std::wstring Lower(std::wstring text)
 {
     std::transform(text.begin(), text.end(), text.begin(), [](wchar_t ch) { return std::towlower(ch); });
-    return text;
-}
-
-std::wstring FromUtf8(const std::string& bytes)
-{
-    if (bytes.empty()) return std::wstring();
-    int size = MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
-    std::wstring text(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
     return text;
 }
 
@@ -192,7 +185,7 @@ HWND StagedInstall::WaitForWindow(const std::wstring& title, DWORD timeoutMs, bo
 std::vector<MessageBoxRecord> StagedInstall::MessageBoxes() const
 {
     std::vector<MessageBoxRecord> records;
-    std::wstring text = FromUtf8(ReadBytes(Path(L"messageboxes.log")));
+    std::wstring text = kit::FromUtf8(ReadBytes(Path(L"messageboxes.log")));
     for (const std::wstring& line : SplitOn(text, L'\n')) {
         if (line.empty()) continue;
         std::vector<std::wstring> fields = SplitOn(line, L'\t');

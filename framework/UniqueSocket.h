@@ -2,6 +2,8 @@
 // A socket closed by whoever holds it last, so that no early return of a setup leaks one.
 #include <winsock2.h>
 
+namespace kit {
+
 class UniqueSocket {
 public:
     UniqueSocket() = default;
@@ -27,3 +29,5 @@ public:
 private:
     SOCKET socket_ = INVALID_SOCKET;
 };
+
+}  // namespace kit
