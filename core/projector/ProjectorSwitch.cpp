@@ -7,65 +7,107 @@ std::wstring AddressText(const Address& address)
     return std::wstring(address.host.begin(), address.host.end()) + L":" + std::to_wstring(address.port);
 }
 
+struct ProjectorSwitch::Worker {
+    std::vector<Address> addresses_;
+    std::string password_;
+    Timing timing_;
+    Log log_;
+    Ready ready_;
+    Surveyed surveyed_;
+    kit::UniqueHandle wake_;
+    kit::CriticalSection lock_;   // the requests, the reports and the stop
+    kit::CriticalSection calls_;  // held while a callback runs, so that none runs after the owner went
+    std::vector<Health> reports_;
+    int wanted_ = -1;       // -1 nothing asked yet
+    unsigned request_ = 0;  // counts the requests, so that a new one starts afresh
+    bool stopping_ = false;
+
+    bool Stopping()
+    {
+        kit::CriticalSection::Lock hold(lock_);
+        return stopping_;
+    }
+    void Write(const std::wstring& line)
+    {
+        kit::CriticalSection::Lock hold(calls_);
+        if (log_ && !Stopping()) log_(line);
+    }
+    void Tell(const std::function<void()>& callback)
+    {
+        kit::CriticalSection::Lock hold(calls_);
+        if (callback && !Stopping()) callback();
+    }
+    void Run();
+};
+
+namespace {
+
+// A thread that waits ends at once when told; one in an exchange finishes it on its own.
+constexpr DWORD kQuickEndMs = 250;
+
+}  // namespace
+
 ProjectorSwitch::ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log,
                                  Ready ready, Surveyed surveyed)
-    : addresses_(std::move(addresses)),
-      password_(std::move(password)),
-      timing_(timing),
-      log_(std::move(log)),
-      ready_(std::move(ready)),
-      surveyed_(std::move(surveyed))
+    : worker_(std::make_shared<Worker>())
 {
-    wake_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    WSADATA data;
-    WSAStartup(MAKEWORD(2, 2), &data);
-    if (!addresses_.empty()) thread_.Reset(CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr));
+    worker_->addresses_ = std::move(addresses);
+    worker_->password_ = std::move(password);
+    worker_->timing_ = timing;
+    worker_->log_ = std::move(log);
+    worker_->ready_ = std::move(ready);
+    worker_->surveyed_ = std::move(surveyed);
+    worker_->wake_.Reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (worker_->addresses_.empty()) return;
+    std::unique_ptr<std::shared_ptr<Worker>> given(new std::shared_ptr<Worker>(worker_));
+    thread_.Reset(CreateThread(nullptr, 0, ThreadMain, given.get(), 0, nullptr));
+    if (thread_) given.release();
 }
 
 ProjectorSwitch::~ProjectorSwitch()
 {
     {
-        kit::CriticalSection::Lock hold(lock_);
-        stopping_ = true;
+        kit::CriticalSection::Lock hold(worker_->lock_);
+        worker_->stopping_ = true;
     }
-    SetEvent(wake_.Get());
-    if (thread_) {
-        // An exchange in progress ends within its answer time; a projector's report is three.
-        WaitForSingleObject(thread_.Get(), timing_.answerMs * 3 + 1000);
-        thread_.Reset();
-    }
-    WSACleanup();
+    SetEvent(worker_->wake_.Get());
+    // A callback under way ends first; none starts after it.
+    { kit::CriticalSection::Lock hold(worker_->calls_); }
+    if (thread_) WaitForSingleObject(thread_.Get(), kQuickEndMs);
+}
+
+bool ProjectorSwitch::Empty() const
+{
+    return worker_->addresses_.empty();
 }
 
 void ProjectorSwitch::Want(int power)
 {
     {
-        kit::CriticalSection::Lock hold(lock_);
-        wanted_ = power;
-        ++request_;
+        kit::CriticalSection::Lock hold(worker_->lock_);
+        worker_->wanted_ = power;
+        ++worker_->request_;
     }
-    SetEvent(wake_.Get());
+    SetEvent(worker_->wake_.Get());
 }
 
 std::vector<Health> ProjectorSwitch::Reports()
 {
-    kit::CriticalSection::Lock hold(lock_);
-    return reports_;
+    kit::CriticalSection::Lock hold(worker_->lock_);
+    return worker_->reports_;
 }
 
-bool ProjectorSwitch::Stopping()
+DWORD WINAPI ProjectorSwitch::ThreadMain(void* given)
 {
-    kit::CriticalSection::Lock hold(lock_);
-    return stopping_;
-}
-
-DWORD WINAPI ProjectorSwitch::ThreadMain(void* self)
-{
-    static_cast<ProjectorSwitch*>(self)->Run();
+    std::unique_ptr<std::shared_ptr<Worker>> worker(static_cast<std::shared_ptr<Worker>*>(given));
+    WSADATA data;
+    bool sockets = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    (*worker)->Run();
+    if (sockets) WSACleanup();
     return 0;
 }
 
-void ProjectorSwitch::Run()
+void ProjectorSwitch::Worker::Run()
 {
     struct State {
         bool done = false;
@@ -92,7 +134,7 @@ void ProjectorSwitch::Run()
             states.assign(addresses_.size(), State());
             askedAt = GetTickCount();
             readySent = wanted != 1;
-            if (log_) log_(wanted == 1 ? L"projectors: switching on" : L"projectors: switching off");
+            Write(wanted == 1 ? L"projectors: switching on" : L"projectors: switching off");
         }
 
         DWORD now = GetTickCount();
@@ -105,6 +147,7 @@ void ProjectorSwitch::Run()
                 if (left < wait) wait = left;
                 continue;
             }
+            if (Stopping()) return;
             const Address& address = addresses_[i];
             Answer answer = state.taken ? Exchange(address, password_, "POWR ?", timing_.answerMs)
                                         : Exchange(address, password_, wanted == 1 ? "POWR 1" : "POWR 0",
@@ -113,23 +156,23 @@ void ProjectorSwitch::Run()
             if (answer.outcome == Answer::Ok) {
                 if (!state.taken && wanted == 0) {
                     state.done = true;
-                    if (log_) log_(L"projector " + AddressText(address) + L": switched off");
+                    Write(L"projector " + AddressText(address) + L": switched off");
                 } else if (!state.taken) {
                     state.taken = true;
                     retry = 0;
                 } else if (answer.power == 1) {
                     state.done = true;
-                    if (log_) log_(L"projector " + AddressText(address) + L": on");
+                    Write(L"projector " + AddressText(address) + L": on");
                 } else {
                     retry = timing_.pollMs;
                 }
             } else if (answer.outcome == Answer::Unavailable) {
                 retry = timing_.busyRetryMs;
-            } else if (log_ && answer.outcome != state.lastFailure) {
+            } else if (answer.outcome != state.lastFailure) {
                 // The same failure again is not logged again: a projector unplugged for a
                 // night would fill the log.
-                log_(L"projector " + AddressText(address) + L": " + OutcomeText(answer.outcome) +
-                     L"; asked again every " + std::to_wstring(timing_.failRetryMs / 1000) + L" s");
+                Write(L"projector " + AddressText(address) + L": " + OutcomeText(answer.outcome) +
+                      L"; asked again every " + std::to_wstring(timing_.failRetryMs / 1000) + L" s");
             }
             if (answer.outcome != Answer::Ok && answer.outcome != Answer::Unavailable)
                 state.lastFailure = answer.outcome;
@@ -144,8 +187,8 @@ void ProjectorSwitch::Run()
             DWORD waited = GetTickCount() - askedAt;
             if (allOn || waited >= timing_.warmupMs) {
                 readySent = true;
-                if (!allOn && log_) log_(L"projectors: not all on after the warm-up time; playing anyway");
-                if (ready_) ready_();
+                if (!allOn) Write(L"projectors: not all on after the warm-up time; playing anyway");
+                Tell(ready_);
             } else if (timing_.warmupMs - waited < wait) {
                 wait = timing_.warmupMs - waited;
             }
@@ -161,7 +204,7 @@ void ProjectorSwitch::Run()
                 kit::CriticalSection::Lock hold(lock_);
                 reports_ = reports;
             }
-            if (surveyed_) surveyed_();
+            Tell(surveyed_);
             nextSurvey = GetTickCount() + timing_.surveyMs;
             now = GetTickCount();
         }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,7 @@ public:
 
     // `ready` runs on the switch's thread once every projector reports on, or the warm-up
     // time is over, after each SwitchOn. `surveyed` runs there after each round of reports.
+    // None of the three runs once the destructor has returned.
     ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log, Ready ready,
                     Surveyed surveyed = nullptr);
     ~ProjectorSwitch();
@@ -41,7 +43,7 @@ public:
 
     void SwitchOn() { Want(1); }
     void SwitchOff() { Want(0); }
-    bool Empty() const { return addresses_.empty(); }
+    bool Empty() const;
     // The last round of reports, one per projector in address order (empty before the first).
     std::vector<Health> Reports();
 
@@ -51,24 +53,15 @@ public:
                                             DWORD answerMs = 3000);
 
 private:
-    static DWORD WINAPI ThreadMain(void* self);
-    void Run();
+    // What the switch's thread uses, shared with it: an owner that goes while an exchange is
+    // under way (a silent projector holds one for seconds) neither waits for it on its own
+    // thread nor leaves the thread on freed memory.
+    struct Worker;
+    static DWORD WINAPI ThreadMain(void* worker);
     void Want(int power);
-    bool Stopping();
 
-    std::vector<Address> addresses_;
-    std::string password_;
-    Timing timing_;
-    Log log_;
-    Ready ready_;
-    Surveyed surveyed_;
-    std::vector<Health> reports_;
+    std::shared_ptr<Worker> worker_;
     kit::UniqueHandle thread_;
-    kit::UniqueHandle wake_;
-    kit::CriticalSection lock_;
-    int wanted_ = -1;        // -1 nothing asked yet
-    unsigned request_ = 0;   // counts the requests, so that a new one starts afresh
-    bool stopping_ = false;
 };
 
 std::wstring AddressText(const Address& address);

@@ -222,4 +222,25 @@ TEST(ProjectorSwitchTest, OnWaitsForEveryProjectorAtMostTheWarmUpAndOffIsRetried
     EXPECT_NE(tried[0].find(L": OK, on"), std::wstring::npos) << std::string(tried[0].begin(), tried[0].end());
 }
 
+// The launcher replaces its switch when the settings change and drops it when it ends; with
+// silent projectors the thread is then in the middle of exchanges for seconds. The owner
+// must not wait for them, and nothing may be called back once it has gone.
+TEST(ProjectorSwitchTest, AnOwnerThatGoesDuringSilentExchangesNeitherWaitsNorIsCalledBack)
+{
+    ProjectorEmulator::Behaviour silent;
+    silent.silent = true;
+    ProjectorEmulator quiet(silent);
+    SwitchRun run;
+    auto sw = run.Make(std::vector<unsigned short>(10, quiet.Port()), "", 500);
+    sw->SwitchOn();
+    Sleep(400);
+    DWORD start = GetTickCount();
+    sw.reset();
+    EXPECT_LT(GetTickCount() - start, 600u);
+    size_t told = run.Count(L"");
+    Sleep(1500);
+    EXPECT_EQ(run.Count(L""), told) << "a log line after the owner went";
+    EXPECT_EQ(WaitForSingleObject(run.ready, 0), WAIT_TIMEOUT);
+}
+
 }  // namespace
