@@ -2,11 +2,23 @@
 
 #include <windows.h>
 
+#include "framework/CriticalSection.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "launcher/supervision/LocalTime.h"
 
 namespace supervision {
+namespace {
+
+// The supervision and the projectors' thread write the same files: two that moved the files
+// up at once would lose one of them.
+kit::CriticalSection& WritesLock()
+{
+    static kit::CriticalSection lock;
+    return lock;
+}
+
+}  // namespace
 
 EventLog::EventLog(std::wstring folder) : folder_(std::move(folder)) {}
 
@@ -31,6 +43,7 @@ void EventLog::Write(const std::wstring& text)
         if (c == '\r' || c == '\n') c = ' ';
     line += "\r\n";
 
+    kit::CriticalSection::Lock hold(WritesLock());
     CreateDirectoryW(folder_.c_str(), nullptr);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data) &&
