@@ -127,7 +127,7 @@ std::vector<DWORD> ProcessIds(const std::wstring& imageName)
 RunningLauncher::RunningLauncher(StagedInstall& install, const std::wstring& title, int messageBoxAnswer)
 {
     process_ = install.Launch(L"Pavora.exe", messageBoxAnswer);
-    if (process_) bar_ = StagedInstall::WaitForWindow(title, 15000, false);
+    if (process_) bar_ = StagedInstall::WaitForWindow(title, 15000, false, process_);
     // The title is set halfway through the bar's initialisation.
     if (bar_) Sync();
 }

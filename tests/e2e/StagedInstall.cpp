@@ -171,12 +171,18 @@ HANDLE StagedInstall::Launch(const std::wstring& program, int answer)
     return info.hProcess;
 }
 
-HWND StagedInstall::WaitForWindow(const std::wstring& title, DWORD timeoutMs, bool visible)
+HWND StagedInstall::WaitForWindow(const std::wstring& title, DWORD timeoutMs, bool visible, HANDLE owner)
 {
     DWORD start = GetTickCount();
+    DWORD ownerPid = owner ? GetProcessId(owner) : 0;
     for (;;) {
-        HWND window = FindWindowW(nullptr, title.c_str());
-        if (window && (!visible || IsWindowVisible(window))) return window;
+        for (HWND window = FindWindowExW(nullptr, nullptr, nullptr, title.c_str()); window;
+             window = FindWindowExW(nullptr, window, nullptr, title.c_str())) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if ((!ownerPid || pid == ownerPid) && (!visible || IsWindowVisible(window))) return window;
+        }
+        if (owner && WaitForSingleObject(owner, 0) == WAIT_OBJECT_0) return nullptr;
         if (GetTickCount() - start > timeoutMs) return nullptr;
         Pump(20);
     }

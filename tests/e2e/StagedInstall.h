@@ -45,7 +45,9 @@ public:
     // Message boxes are recorded and answered with `answer` (0 = the first button).
     HANDLE Launch(const std::wstring& program = L"Pavora.exe", int answer = 0);
     // The top-level window with this title, once it exists (and is visible if asked), or null.
-    static HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs, bool visible = true);
+    // With `owner`, only a window of that process counts (another launcher left running in the
+    // prefix has the same title), and the wait ends when the process does.
+    static HWND WaitForWindow(const std::wstring& title, DWORD timeoutMs, bool visible = true, HANDLE owner = nullptr);
 
     std::vector<MessageBoxRecord> MessageBoxes() const;
     // Waits until at least `count` message boxes were recorded.
