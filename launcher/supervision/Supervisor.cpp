@@ -220,8 +220,9 @@ void Supervisor::NothingToPlay()
     playing_.clear();
     SetTimer(bar_, kStandbyTimer, kStandbyCheckPeriod, nullptr);
     if (standby_.Shown()) return;
-    log_.Write(L"standby on: no entry can play");
+    // Shown before it is told, so that whoever reads the line finds the window.
     standby_.Show();
+    log_.Write(L"standby on: no entry can play");
     SetState("standby");
 }
 
