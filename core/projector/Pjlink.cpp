@@ -3,6 +3,8 @@
 #include <ws2tcpip.h>
 #include <wincrypt.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
@@ -80,6 +82,15 @@ Answer Reply(Answer::Outcome outcome, const std::string& reply)
     return answer;
 }
 
+bool SameProjector(const Address& one, const Address& other)
+{
+    // Host names are not case-sensitive.
+    return one.port == other.port && one.host.size() == other.host.size() &&
+           std::equal(one.host.begin(), one.host.end(), other.host.begin(),
+                      [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
+                                                  std::tolower(static_cast<unsigned char>(b)); });
+}
+
 std::string Trim(const std::string& text)
 {
     size_t first = text.find_first_not_of(" \t");
@@ -105,9 +116,11 @@ const wchar_t* OutcomeText(Answer::Outcome outcome)
     return L"";
 }
 
-bool ParseAddresses(const std::wstring& text, std::vector<Address>& addresses, std::wstring& error)
+bool ParseAddresses(const std::wstring& text, std::vector<Address>& addresses, std::wstring& error,
+                    std::vector<std::wstring>* duplicates)
 {
     addresses.clear();
+    if (duplicates) duplicates->clear();
     std::string narrow(text.begin(), text.end());
     for (wchar_t c : text) {
         if (c > 0x7E) {
@@ -141,7 +154,10 @@ bool ParseAddresses(const std::wstring& text, std::vector<Address>& addresses, s
             error = L"\"" + std::wstring(part.begin(), part.end()) + L"\" names no host";
             return false;
         }
-        addresses.push_back(address);
+        bool known = false;
+        for (const Address& kept : addresses) known = known || SameProjector(kept, address);
+        if (!known) addresses.push_back(address);
+        else if (duplicates) duplicates->push_back(std::wstring(part.begin(), part.end()));
         if (comma == std::string::npos) return true;
         start = comma + 1;
     }

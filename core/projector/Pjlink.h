@@ -16,8 +16,11 @@ struct Address {
 };
 
 // "host" or "host:port", separated by commas; blanks around each are ignored. False, with
-// `error` saying what, for an address that cannot be one (an empty part, a bad port).
-bool ParseAddresses(const std::wstring& text, std::vector<Address>& addresses, std::wstring& error);
+// `error` saying what, for an address that cannot be one (an empty part, a bad port). A
+// projector given again (the same host, in any case, and port) is kept once; the parts left
+// out go, as written, into `duplicates`.
+bool ParseAddresses(const std::wstring& text, std::vector<Address>& addresses, std::wstring& error,
+                    std::vector<std::wstring>* duplicates = nullptr);
 
 struct Answer {
     enum Outcome {

@@ -1,5 +1,9 @@
 #include "core/projector/ProjectorSwitch.h"
 
+#include <algorithm>
+#include <cctype>
+#include <map>
+
 namespace projector {
 
 std::wstring AddressText(const Address& address)
@@ -22,6 +26,7 @@ struct ProjectorSwitch::Worker {
     unsigned request_ = 0;  // counts the requests, so that a new one starts afresh
     bool stopping_ = false;
 
+    ULONGLONG Now() const { return timing_.clock ? timing_.clock() : GetTickCount64(); }
     bool Stopping()
     {
         kit::CriticalSection::Lock hold(lock_);
@@ -44,6 +49,41 @@ namespace {
 
 // A thread that waits ends at once when told; one in an exchange finishes it on its own.
 constexpr DWORD kQuickEndMs = 250;
+// The clock is looked at again at least this often, whatever it said.
+constexpr ULONGLONG kLongestWaitMs = 60000;
+
+// One exchange at a time with each projector in the whole process. A switch replaced while
+// it talks to a projector finishes that exchange before its successor starts one, so the
+// projector takes the commands in the order they were given.
+class ProjectorTurn {
+public:
+    explicit ProjectorTurn(const Address& address) : section_(SectionOf(address)) { section_.Enter(); }
+    ~ProjectorTurn() { section_.Leave(); }
+    ProjectorTurn(const ProjectorTurn&) = delete;
+    ProjectorTurn& operator=(const ProjectorTurn&) = delete;
+
+private:
+    static kit::CriticalSection& SectionOf(const Address& address)
+    {
+        struct Turns {
+            kit::CriticalSection lock;
+            std::map<std::string, std::unique_ptr<kit::CriticalSection>> byAddress;
+        };
+        // Never freed: a thread left in an exchange may still take its turn while the
+        // process ends.
+        static Turns* const turns = new Turns;
+        std::string key = address.host;
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+        key += ":" + std::to_string(address.port);
+        kit::CriticalSection::Lock hold(turns->lock);
+        std::unique_ptr<kit::CriticalSection>& section = turns->byAddress[key];
+        if (!section) section.reset(new kit::CriticalSection);
+        return *section;
+    }
+
+    kit::CriticalSection& section_;
+};
 
 }  // namespace
 
@@ -109,18 +149,20 @@ DWORD WINAPI ProjectorSwitch::ThreadMain(void* given)
 
 void ProjectorSwitch::Worker::Run()
 {
+    // 64-bit ticks throughout: a 32-bit count passes its half after 24.9 days of uptime and
+    // wraps after 49.7, and an installation runs for months.
     struct State {
         bool done = false;
         bool taken = false;  // the power command was taken; now waiting for "on"
-        DWORD nextTry = 0;
+        ULONGLONG nextTry = 0;
         Answer::Outcome lastFailure = Answer::Ok;
     };
     std::vector<State> states(addresses_.size());
     unsigned seen = 0;
     int wanted = -1;
-    DWORD askedAt = 0;
+    ULONGLONG askedAt = 0;
     bool readySent = true;
-    DWORD nextSurvey = GetTickCount() + timing_.firstSurveyMs;
+    ULONGLONG nextSurvey = Now() + timing_.firstSurveyMs;
     for (;;) {
         bool renewed = false;
         {
@@ -132,23 +174,24 @@ void ProjectorSwitch::Worker::Run()
         }
         if (renewed) {
             states.assign(addresses_.size(), State());
-            askedAt = GetTickCount();
+            askedAt = Now();
             readySent = wanted != 1;
             Write(wanted == 1 ? L"projectors: switching on" : L"projectors: switching off");
         }
 
-        DWORD now = GetTickCount();
-        DWORD wait = INFINITE;
+        ULONGLONG now = Now();
+        ULONGLONG wait = kLongestWaitMs;
         for (size_t i = 0; wanted >= 0 && i < addresses_.size(); ++i) {
             State& state = states[i];
             if (state.done) continue;
-            if (static_cast<LONG>(now - state.nextTry) < 0) {
-                DWORD left = state.nextTry - now;
-                if (left < wait) wait = left;
+            if (now < state.nextTry) {
+                wait = std::min(wait, state.nextTry - now);
                 continue;
             }
-            if (Stopping()) return;
             const Address& address = addresses_[i];
+            ProjectorTurn turn(address);
+            // Looked at with the turn held: once replaced, nothing more is sent.
+            if (Stopping()) return;
             Answer answer = state.taken ? Exchange(address, password_, "POWR ?", timing_.answerMs)
                                         : Exchange(address, password_, wanted == 1 ? "POWR 1" : "POWR 0",
                                                    timing_.answerMs);
@@ -177,26 +220,28 @@ void ProjectorSwitch::Worker::Run()
             if (answer.outcome != Answer::Ok && answer.outcome != Answer::Unavailable)
                 state.lastFailure = answer.outcome;
             if (!state.done) {
-                state.nextTry = GetTickCount() + retry;
-                if (retry < wait) wait = retry;
+                state.nextTry = Now() + retry;
+                wait = std::min<ULONGLONG>(wait, retry);
             }
         }
         if (!readySent) {
             bool allOn = true;
             for (const State& state : states) allOn = allOn && state.done;
-            DWORD waited = GetTickCount() - askedAt;
+            now = Now();
+            ULONGLONG waited = now > askedAt ? now - askedAt : 0;
             if (allOn || waited >= timing_.warmupMs) {
                 readySent = true;
                 if (!allOn) Write(L"projectors: not all on after the warm-up time; playing anyway");
                 Tell(ready_);
-            } else if (timing_.warmupMs - waited < wait) {
-                wait = timing_.warmupMs - waited;
+            } else {
+                wait = std::min(wait, timing_.warmupMs - waited);
             }
         }
-        now = GetTickCount();
-        if (static_cast<LONG>(now - nextSurvey) >= 0) {
+        now = Now();
+        if (now >= nextSurvey) {
             std::vector<Health> reports;
             for (const Address& address : addresses_) {
+                ProjectorTurn turn(address);
                 if (Stopping()) return;
                 reports.push_back(Survey(address, password_, timing_.answerMs));
             }
@@ -205,12 +250,11 @@ void ProjectorSwitch::Worker::Run()
                 reports_ = reports;
             }
             Tell(surveyed_);
-            nextSurvey = GetTickCount() + timing_.surveyMs;
-            now = GetTickCount();
+            now = Now();
+            nextSurvey = now + timing_.surveyMs;
         }
-        DWORD untilSurvey = nextSurvey - now;
-        if (untilSurvey < wait) wait = untilSurvey;
-        WaitForSingleObject(wake_.Get(), wait);
+        wait = std::min(wait, nextSurvey - now);
+        WaitForSingleObject(wake_.Get(), static_cast<DWORD>(wait));
     }
 }
 

@@ -30,11 +30,15 @@ public:
         DWORD answerMs = 5000;      // for one exchange
         DWORD firstSurveyMs = 10000;  // the projectors' own reports, first after the start
         DWORD surveyMs = 300000;      // and then this often
+        // Milliseconds of a clock that only goes forward; the thread still waits in real time.
+        std::function<ULONGLONG()> clock = GetTickCount64;
     };
 
     // `ready` runs on the switch's thread once every projector reports on, or the warm-up
     // time is over, after each SwitchOn. `surveyed` runs there after each round of reports.
-    // None of the three runs once the destructor has returned.
+    // None of the three runs once the destructor has returned, and no command goes out after
+    // it: a switch that replaces this one talks to the same projector only once this one's
+    // exchange under way is over.
     ProjectorSwitch(std::vector<Address> addresses, std::string password, const Timing& timing, Log log, Ready ready,
                     Surveyed surveyed = nullptr);
     ~ProjectorSwitch();

@@ -293,8 +293,8 @@ void CSocketComm::StopServer()
 
 void CSocketComm::WaitForClientThreads(DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
-    while (clientThreads_.load() > 0 && GetTickCount() - start < timeoutMs) Sleep(5);
+    ULONGLONG start = GetTickCount64();
+    while (clientThreads_.load() > 0 && GetTickCount64() - start < timeoutMs) Sleep(5);
 }
 
 void CSocketComm::AbandonThreads()

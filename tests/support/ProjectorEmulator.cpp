@@ -27,6 +27,10 @@ ProjectorEmulator::~ProjectorEmulator()
     closesocket(listener_);
     WaitForSingleObject(thread_, 5000);
     CloseHandle(thread_);
+    if (slow_) {
+        WaitForSingleObject(slow_, 5000);
+        CloseHandle(slow_);
+    }
     DeleteCriticalSection(&lock_);
     WSACleanup();
 }
@@ -56,9 +60,23 @@ DWORD WINAPI ProjectorEmulator::ThreadMain(void* self)
     while (!emulator->stopping_) {
         SOCKET peer = accept(emulator->listener_, nullptr, nullptr);
         if (peer == INVALID_SOCKET) break;
+        if (emulator->behaviour_.firstGreetingMs && !emulator->slow_) {
+            emulator->slowPeer_ = peer;
+            emulator->slow_ = CreateThread(nullptr, 0, SlowMain, emulator, 0, nullptr);
+            continue;
+        }
         emulator->Serve(peer);
         closesocket(peer);
     }
+    return 0;
+}
+
+DWORD WINAPI ProjectorEmulator::SlowMain(void* self)
+{
+    auto* emulator = static_cast<ProjectorEmulator*>(self);
+    Sleep(emulator->behaviour_.firstGreetingMs);
+    emulator->Serve(emulator->slowPeer_);
+    closesocket(emulator->slowPeer_);
     return 0;
 }
 

@@ -20,6 +20,7 @@ public:
         bool silent = false;           // accepts, never greets
         long lampHours = 1234;         // "LAMP ?", one lamp
         std::string errors = "000000"; // "ERST ?"
+        unsigned long firstGreetingMs = 0;  // the first connection is greeted this late, the others beside it
     };
 
     explicit ProjectorEmulator(const Behaviour& behaviour);
@@ -35,6 +36,7 @@ public:
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
+    static DWORD WINAPI SlowMain(void* self);
     void Serve(SOCKET peer);
     std::string Answer(const std::string& body);
 
@@ -42,6 +44,8 @@ private:
     SOCKET listener_ = INVALID_SOCKET;
     unsigned short port_ = 0;
     HANDLE thread_ = nullptr;
+    HANDLE slow_ = nullptr;
+    SOCKET slowPeer_ = INVALID_SOCKET;
     std::atomic<bool> stopping_{false};
     CRITICAL_SECTION lock_;
     int power_ = 0;

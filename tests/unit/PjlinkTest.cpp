@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -93,6 +94,12 @@ TEST(PjlinkTest, AddressesAreHostsWithAnOptionalPortSeparatedByCommas)
     EXPECT_EQ(addresses[1].port, 4353);
     ASSERT_TRUE(projector::ParseAddresses(L"", addresses, error));
     EXPECT_TRUE(addresses.empty());
+    // The same projector twice would be two series of one name in the metrics.
+    std::vector<std::wstring> duplicates;
+    ASSERT_TRUE(projector::ParseAddresses(L"a, B:9, A:4352, a:4353, b:9", addresses, error, &duplicates));
+    ASSERT_EQ(addresses.size(), 3u);
+    EXPECT_EQ(addresses[2].port, 4353);
+    EXPECT_EQ(duplicates, (std::vector<std::wstring>{L"A:4352", L"b:9"}));
     for (const wchar_t* bad : {L"a,,b", L"a:0", L"a:65536", L"a:x", L":4352", L"a b", L"投影机"}) {
         error.clear();
         EXPECT_FALSE(projector::ParseAddresses(bad, addresses, error)) << bad;
@@ -119,7 +126,8 @@ struct SwitchRun {
         DeleteCriticalSection(&lock);
     }
     std::unique_ptr<ProjectorSwitch> Make(const std::vector<unsigned short>& ports, const std::string& password,
-                                          DWORD warmupMs)
+                                          DWORD warmupMs, DWORD answerMs = 300,
+                                          std::function<ULONGLONG()> clock = nullptr)
     {
         std::vector<projector::Address> addresses;
         for (unsigned short port : ports) addresses.push_back(Loopback(port));
@@ -128,7 +136,8 @@ struct SwitchRun {
         timing.busyRetryMs = 100;
         timing.failRetryMs = 400;
         timing.pollMs = 100;
-        timing.answerMs = 300;
+        timing.answerMs = answerMs;
+        if (clock) timing.clock = clock;
         // Reports come between the power commands: they must not disturb them.
         timing.firstSurveyMs = 200;
         timing.surveyMs = 700;
@@ -222,6 +231,30 @@ TEST(ProjectorSwitchTest, OnWaitsForEveryProjectorAtMostTheWarmUpAndOffIsRetried
     EXPECT_NE(tried[0].find(L": OK, on"), std::wstring::npos) << std::string(tried[0].begin(), tried[0].end());
 }
 
+// The tick count passes 2^31 after 24.9 days and wraps after 49.7: the switch works on
+// through both as with a fresh count, the wrap crossed during the warm-up.
+TEST(ProjectorSwitchTest, SwitchesAndWarmsUpAsUsualWhereverTheClockStands)
+{
+    ProjectorEmulator::Behaviour plain, silent;
+    silent.silent = true;
+    ProjectorEmulator a(plain), quiet(silent);
+    for (ULONGLONG at : {0ull, (1ull << 31) + 1000, (1ull << 32) - 1000}) {
+        SCOPED_TRACE(at);
+        ULONGLONG origin = GetTickCount64();
+        SwitchRun run;
+        auto sw = run.Make({a.Port(), quiet.Port()}, "", 1200, 300,
+                           [=] { return at ? at + GetTickCount64() - origin : GetTickCount64(); });
+        sw->SwitchOn();
+        ASSERT_EQ(WaitForSingleObject(run.ready, 4000), WAIT_OBJECT_0);
+        EXPECT_NEAR(static_cast<double>(GetTickCount64() - origin), 1200, 500) << "the warm-up time, no other";
+        EXPECT_EQ(a.Power(), 1);
+        EXPECT_EQ(WaitForSingleObject(run.surveyed, 2000), WAIT_OBJECT_0);
+        sw->SwitchOff();
+        Sleep(1000);
+        EXPECT_EQ(a.Power(), 0);
+    }
+}
+
 // The launcher replaces its switch when the settings change and drops it when it ends; with
 // silent projectors the thread is then in the middle of exchanges for seconds. The owner
 // must not wait for them, and nothing may be called back once it has gone.
@@ -241,6 +274,28 @@ TEST(ProjectorSwitchTest, AnOwnerThatGoesDuringSilentExchangesNeitherWaitsNorIsC
     Sleep(1500);
     EXPECT_EQ(run.Count(L""), told) << "a log line after the owner went";
     EXPECT_EQ(WaitForSingleObject(run.ready, 0), WAIT_TIMEOUT);
+}
+
+// A switch replaced during a slow exchange (the settings changed) must not have its command
+// land after its successor's: "on" would come last and the projector stay on.
+TEST(ProjectorSwitchTest, AReplacedSwitchsCommandNeverLandsAfterItsSuccessors)
+{
+    SwitchRun run;
+    ProjectorEmulator::Behaviour slow;
+    slow.firstGreetingMs = 800;
+    ProjectorEmulator a(slow);
+    auto sw = run.Make({a.Port()}, "", 5000, 2000);
+    sw->SwitchOn();
+    Sleep(100);
+    sw.reset();
+    sw = run.Make({a.Port()}, "", 5000, 2000);
+    sw->SwitchOff();
+    Sleep(2500);
+    std::string last;
+    for (const std::string& command : a.Commands())
+        if (command == "%1POWR 0" || command == "%1POWR 1") last = command;
+    EXPECT_EQ(last, "%1POWR 0");
+    EXPECT_EQ(a.Power(), 0);
 }
 
 }  // namespace

@@ -57,8 +57,9 @@ DWORD WINAPI SecondWindowThread(void* hang)
 {
     OpenWindow(L"second", 200);
     MSG msg;
-    DWORD until = GetTickCount() + *static_cast<DWORD*>(hang);
-    while (GetTickCount() < until) {
+    // 64-bit: a 32-bit end time can wrap past the count and end the wait at once.
+    ULONGLONG until = GetTickCount64() + *static_cast<DWORD*>(hang);
+    while (GetTickCount64() < until) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
         Sleep(10);
     }
