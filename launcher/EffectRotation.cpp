@@ -44,8 +44,7 @@ void EffectRotation::Toggle()
         return;
     }
     host_.ShowBar(false);
-    // The captions say "running" even when the first start fails: the next step comes
-    // only with timer 2, which a failed start leaves as it was.
+    DisarmWatchdog();
     Advance();
     host_.SetRotationCaption(host_.LanguageText(L"8"));
     host_.SetStatusText(host_.LanguageText(L"29"));
@@ -81,7 +80,9 @@ bool EffectRotation::Advance()
         const EffectEntry& entry = (*playlist_)[static_cast<size_t>(index_)];
         std::wstring path = PathOf(entry);
         if (!host_.CanPlay(path)) continue;
-        if (!host_.StartEffect(path.c_str())) return false;
+        // A program that cannot start (half copied, blocked, access denied) is that entry's
+        // failure, which the host records; the next entry plays at once.
+        if (!host_.StartEffect(path.c_str())) continue;
         playingPath_ = path;
         host_.StopTimer(kRotationTimer);
         host_.StartTimer(kRotationTimer, PeriodOf(entry.time));
@@ -108,6 +109,12 @@ void EffectRotation::OnEffectStarted(const std::wstring& path)
         watchedPath_ = path;
         host_.StartTimer(kWatchdogTimer, kWatchdogPeriod);
     }
+}
+
+void EffectRotation::DisarmWatchdog()
+{
+    host_.StopTimer(kWatchdogTimer);
+    watchedPath_.clear();
 }
 
 void EffectRotation::Watchdog()

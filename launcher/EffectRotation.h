@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "core/effects/EffectEntry.h"
@@ -23,8 +24,10 @@ class EffectRotation {
 public:
     explicit EffectRotation(RotationHost& host);
 
-    // The library's playlist; the library owns it and may replace its content in place.
-    void SetPlaylist(const EffectList* playlist) { playlist_ = playlist; }
+    // The list to play. The rotation holds it as long as it plays it: a schedule's list may be
+    // replaced while the rotation is stopped. The library's own playlist comes without an
+    // owner (the library keeps it) and may have its content replaced in place.
+    void SetPlaylist(std::shared_ptr<const EffectList> playlist) { playlist_ = std::move(playlist); }
 
     // The rotation button and Alt+F4.
     void Toggle();
@@ -38,6 +41,8 @@ public:
     void OnEffectStarted(const std::wstring& path);
     // Timer 3.
     void Watchdog();
+    // The lone effect's watchdog goes: the rotation's effects are not restarted by it.
+    void DisarmWatchdog();
     // Timer 4 (one shot).
     void BringEffectToFront();
 
@@ -58,7 +63,7 @@ private:
     void StopPlaying();
 
     RotationHost& host_;
-    const EffectList* playlist_ = nullptr;
+    std::shared_ptr<const EffectList> playlist_;
     int index_ = -1;
     std::wstring watchedPath_;
     // The program that the rotation started last and has not stopped yet; empty when

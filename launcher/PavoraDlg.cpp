@@ -19,6 +19,7 @@
 #include "launcher/PavoraMessages.h"
 #include "launcher/TrayResources.h"
 #include "launcher/resource.h"
+#include "core/effects/PlaylistFile.h"
 #include "launcher/supervision/EffectProcesses.h"
 
 namespace {
@@ -47,6 +48,39 @@ std::vector<ULONGLONG> WriteTimes()
     }
     return times;
 }
+// The system time in FILETIME units: the effect's processes are those made after it.
+ULONGLONG SystemTimeNow()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// The system's own words for an error, for the log.
+std::wstring ErrorText(DWORD error)
+{
+    wchar_t* text = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring said(text ? text : L"", text ? length : 0);
+    if (text) LocalFree(text);
+    while (!said.empty() && (said.back() == L'\n' || said.back() == L'\r' || said.back() == L' ' || said.back() == L'.'))
+        said.pop_back();
+    return (said.empty() ? std::wstring(L"error") : said) + L" (" + std::to_wstring(error) + L")";
+}
+
+// The library's start, with the reason of a failure.
+bool StartWithReason(const std::wstring& path, std::wstring& why)
+{
+    SetLastError(ERROR_SUCCESS);
+    if (PlayEffect(path.c_str())) return true;
+    DWORD error = GetLastError();
+    if (!PathFileExistsW(path.c_str())) why = L"the program file is missing";
+    else why = ErrorText(error ? error : ERROR_GEN_FAILURE);
+    return false;
+}
+
 constexpr UINT kHideAfterStart = 100;
 constexpr UINT kHideAfterEffect = 1000;
 
@@ -101,10 +135,12 @@ BOOL CPavoraDlg::OnInitDialog()
     SetPointCallBackMethod(OnPoint);
     RegisterHotKeys();
 
-    AnalysisEffectXml();
+    bool readable = AnalysisEffectXml() != 0;
     effects_ = GetEffectPlayInfo();
-    rotation_.SetPlaylist(effects_);
+    mainList_ = std::shared_ptr<const EffectList>(effects_, [](const EffectList*) {});
+    rotation_.SetPlaylist(mainList_);
     StartSupervision();
+    if (!readable) ReportUnreadablePlaylist();
     ChooseStartupAction();
 
     InitData(this);
@@ -157,8 +193,7 @@ void CPavoraDlg::ChooseStartupAction()
         if (PathFileExistsW(RotationPath(i).c_str())) present.push_back(RotationPath(i));
     if (present.size() == 1) {
         std::wstring path = present.front();
-        if (PlayEffect(path.c_str())) {
-            supervisor_->EffectStarted(path, supervision::StartReason::Startup, false);
+        if (StartAndWatch(path, supervision::StartReason::Startup, false)) {
             ownEffectPath_ = &path;
             SendMessageW(Handle(), launcher::kEffectStartedMessage, reinterpret_cast<WPARAM>(&path), 0);
             ownEffectPath_ = nullptr;
@@ -166,7 +201,10 @@ void CPavoraDlg::ChooseStartupAction()
             SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
         }
     } else if (!penMode_) {
-        if (count > 0 && launcher::IsAutoRotation()) {
+        if (count == 0 && launcher::IsAutoRotation() && !playlistProblem_.empty()) {
+            // Where the rotation would play: the standby picture, not the desktop.
+            supervisor_->Standby(L"the playlist data\\EffectPath.xml cannot be read");
+        } else if (count > 0 && launcher::IsAutoRotation()) {
             nextStart_ = supervision::StartReason::Startup;
             rotation_.Toggle();
             nextStart_ = supervision::StartReason::RotationStep;
@@ -378,6 +416,8 @@ bool CPavoraDlg::OnTimer(UINT_PTR id)
         rotation_.Step();
         break;
     case launcher::kWatchdogTimer:
+        // A lone effect waiting out a pause after its faults comes back by that retry.
+        if (supervisor_ && supervisor_->RetryPending()) break;
         nextStart_ = supervision::StartReason::Watchdog;
         nextInRotation_ = false;
         nextStop_ = supervision::StopReason::Watchdog;
@@ -438,14 +478,14 @@ void CPavoraDlg::LoadSchedule(bool playNow)
     bool wasActive = schedule_ && schedule_->Active();
     bool suspended = schedule_ && schedule_->Suspended();
     schedule_.reset(new launcher::ScheduledPlay(Handle(), kProjectorsReadyMessage,
-                                                static_cast<launcher::ScheduleHost&>(*this), effects_));
+                                                static_cast<launcher::ScheduleHost&>(*this), mainList_));
     bool active = schedule_->Load(L"data\\Schedule.xml", L"Bin\\config.ini");
     if (!playNow || suspended || (!active && !wasActive)) return;
     if (active) {
         schedule_->Resume();
     } else {
         // The schedule went: the main playlist plays on, as without one.
-        PlayPlaylist(effects_);
+        PlayPlaylist(mainList_);
     }
 }
 
@@ -496,9 +536,30 @@ void CPavoraDlg::OnDestroy()
 
 bool CPavoraDlg::StartEffect(const wchar_t* path)
 {
-    if (!PlayEffect(path)) return false;
-    if (supervisor_) supervisor_->EffectStarted(path, nextStart_, nextInRotation_);
+    return StartAndWatch(path, nextStart_, nextInRotation_);
+}
+
+bool CPavoraDlg::StartAndWatch(const std::wstring& path, supervision::StartReason reason, bool inRotation)
+{
+    ULONGLONG startedAt = SystemTimeNow();
+    std::wstring why;
+    if (!StartWithReason(path, why)) {
+        if (supervisor_) supervisor_->StartFailed(path, why, inRotation);
+        return false;
+    }
+    if (supervisor_) supervisor_->EffectStarted(path, reason, inRotation, startedAt);
     return true;
+}
+
+void CPavoraDlg::ReportUnreadablePlaylist()
+{
+    EffectList scratch;
+    std::wstring problem;
+    // The library says only that it failed; the reason is read again here for the log.
+    if (tessaly::LoadPlaylist(L"data\\EffectPath.xml", scratch, &problem)) return;
+    playlistProblem_ = problem;
+    supervisor_->Log(L"playlist data\\EffectPath.xml could not be read: " + problem +
+                     L"; the file is left as it is, and the effect page keeps a copy before it saves over it");
 }
 
 int CPavoraDlg::StopEffect(const wchar_t* path)
@@ -594,9 +655,9 @@ void CPavoraDlg::StepRotationNow()
     nextStart_ = supervision::StartReason::RotationStep;
 }
 
-bool CPavoraDlg::PlayAgain(const std::wstring& path)
+bool CPavoraDlg::PlayAgain(const std::wstring& path, std::wstring& why)
 {
-    return PlayEffect(path.c_str()) != FALSE;
+    return StartWithReason(path, why);
 }
 
 int CPavoraDlg::RotationIndex()
@@ -625,7 +686,7 @@ ULONGLONG CPavoraDlg::RotationDueInMs()
 
 // launcher::ScheduleHost
 
-void CPavoraDlg::PlayPlaylist(const EffectList* list)
+void CPavoraDlg::PlayPlaylist(std::shared_ptr<const EffectList> list)
 {
     supervisor_->ClosedHours(false);
     if (RotationRunning()) {
@@ -633,9 +694,10 @@ void CPavoraDlg::PlayPlaylist(const EffectList* list)
         rotation_.Stop(false);
         nextStop_ = supervision::StopReason::RotationStep;
     }
-    rotation_.SetPlaylist(list);
+    bool empty = !list || list->empty();
+    rotation_.SetPlaylist(std::move(list));
     rotation_.Rewind();
-    if (!list || list->empty()) {
+    if (empty) {
         // No box for an empty list here: nobody may be there to close it.
         supervisor_->Log(L"schedule: nothing to play");
         supervisor_->ClosedHours(true);

@@ -37,6 +37,10 @@ private:
     void FillPointCounts();
     void RegisterHotKeys();
     void ChooseStartupAction();
+    // Starts an effect through the library; a failure is the supervision's to record.
+    bool StartAndWatch(const std::wstring& path, supervision::StartReason reason, bool inRotation);
+    // Logs why data\EffectPath.xml did not load.
+    void ReportUnreadablePlaylist();
 
     void OnCalibrate();
     void OnPointCountChanged();
@@ -74,14 +78,14 @@ private:
     // supervision::SupervisorHost
     bool RotationRunning() override;
     void StepRotationNow() override;
-    bool PlayAgain(const std::wstring& path) override;
+    bool PlayAgain(const std::wstring& path, std::wstring& why) override;
     int RotationIndex() override;
     int RotationCount() override;
     std::wstring RotationPath(int index) override;
     ULONGLONG RotationDueInMs() override;
 
     // launcher::ScheduleHost
-    void PlayPlaylist(const EffectList* list) override;
+    void PlayPlaylist(std::shared_ptr<const EffectList> list) override;
     void CloseForNow() override;
     void LogLine(const std::wstring& line) override;
     void ScheduleStatus(const std::string& json) override;
@@ -92,7 +96,9 @@ private:
     launcher::HotKeys hotKeys_;
     launcher::EffectRotation rotation_;
     const EffectList* effects_ = nullptr;
+    std::shared_ptr<const EffectList> mainList_;  // the library's playlist, which the library keeps
     bool penMode_ = false;
+    std::wstring playlistProblem_;  // why the main playlist could not be read; empty when it could
     const std::wstring* ownEffectPath_ = nullptr;  // while the bar sends the message itself
 
     std::unique_ptr<supervision::Supervisor> supervisor_;

@@ -33,14 +33,33 @@ std::wstring FolderOf(const std::wstring& path)
 
 bool StartEffect(const wchar_t* path)
 {
-    if (!path || !PathFileExistsW(path)) return false;
+    if (!path || !PathFileExistsW(path)) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return false;
+    }
     // A relative path would no longer lead to the file once its folder is current.
     const std::wstring fullPath = FullPathOf(path);
-    if (fullPath.empty()) return false;
-    kit::CurrentDirectoryScope inEffectFolder(FolderOf(fullPath));
-    const HINSTANCE result =
-        ShellExecuteW(nullptr, L"open", fullPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    return reinterpret_cast<INT_PTR>(result) > 32;
+    if (fullPath.empty()) {
+        SetLastError(ERROR_BAD_PATHNAME);
+        return false;
+    }
+    DWORD error = ERROR_SUCCESS;
+    {
+        kit::CurrentDirectoryScope inEffectFolder(FolderOf(fullPath));
+        // No zone check and no box: a downloaded effect would otherwise hold the bar's thread
+        // in the shell's security warning until someone on site clicks it.
+        SHELLEXECUTEINFOW info = {};
+        info.cbSize = sizeof(info);
+        info.fMask = SEE_MASK_NOZONECHECKS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+        info.lpVerb = L"open";
+        info.lpFile = fullPath.c_str();
+        info.nShow = SW_SHOWNORMAL;
+        if (!ShellExecuteExW(&info)) error = GetLastError();
+        if (error == ERROR_SUCCESS && reinterpret_cast<INT_PTR>(info.hInstApp) <= 32) error = ERROR_GEN_FAILURE;
+    }
+    // The caller reads why it failed, after the folder was restored.
+    SetLastError(error);
+    return error == ERROR_SUCCESS;
 }
 
 int StopEffect(const wchar_t* path)

@@ -1,5 +1,7 @@
 #include "core/effects/PlaylistEditing.h"
 
+#include <windows.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -9,6 +11,7 @@
 #include <tinyxml.h>
 
 #include "core/effects/Playlist.h"
+#include "core/effects/PlaylistFile.h"
 #include "core/text/DocumentFile.h"
 #include "core/text/tstring.h"
 
@@ -81,8 +84,24 @@ EffectList PlaylistOf(const std::vector<PlaylistRow>& rows)
     return entries;
 }
 
+std::wstring UnreadableCopyName(const std::wstring& file)
+{
+    size_t dot = file.rfind(L'.');
+    size_t slash = file.find_last_of(L"\\/");
+    std::wstring base = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash) ? file.substr(0, dot) : file;
+    std::wstring name = base + L".unreadable.xml";
+    for (int number = 1; GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES && number < 1000; ++number)
+        name = base + L".unreadable." + std::to_wstring(number) + L".xml";
+    return name;
+}
+
 bool SavePlaylist(const std::vector<PlaylistRow>& rows, const wchar_t* file)
 {
+    EffectList current;
+    if (GetFileAttributesW(file) != INVALID_FILE_ATTRIBUTES && !LoadPlaylist(file, current) &&
+        !CopyFileW(file, UnreadableCopyName(file).c_str(), TRUE))
+        return false;  // the operator's file is not replaced before its copy is kept
+
     TiXmlDocument document;
     TiXmlElement root("Effects");
     for (const PlaylistRow& row : rows) {

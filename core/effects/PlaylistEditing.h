@@ -30,6 +30,11 @@ struct PlaylistRow {
 EffectList PlaylistOf(const std::vector<PlaylistRow>& rows);
 // Writes the rows as a playlist file ("Effects" of "Effect" with "file" and "time" in the
 // ANSI code page), replacing `file` in one step; false when it could not be written.
+// A file there that does not read as a playlist (a hand edit gone wrong) is first kept
+// beside it as "<name>.unreadable.xml", so that the entries it held can be recovered.
 bool SavePlaylist(const std::vector<PlaylistRow>& rows, const wchar_t* file);
+// Where SavePlaylist keeps an unreadable `file`: "<name>.unreadable.xml", or with a number
+// when that one is taken (an earlier copy is never replaced).
+std::wstring UnreadableCopyName(const std::wstring& file);
 
 }  // namespace tessaly

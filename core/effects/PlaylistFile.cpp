@@ -81,14 +81,27 @@ float MinutesOf(double number)
     return static_cast<float>(number);
 }
 
-bool LoadPlaylist(const wchar_t* file, EffectList& entries)
+bool LoadPlaylist(const wchar_t* file, EffectList& entries, std::wstring* problem)
 {
     entries.clear();
     // Opened here rather than by TinyXML, whose narrow file names cannot reach every folder.
     std::unique_ptr<FILE, FileCloser> stream(_wfopen(file, L"rb"));
-    if (!stream) return false;
+    if (!stream) {
+        if (problem) *problem = GetFileAttributesW(file) == INVALID_FILE_ATTRIBUTES ? L"the file is missing"
+                                                                                   : L"the file cannot be opened";
+        return false;
+    }
     TiXmlDocument document;
-    if (!LoadXmlWithinLimits(stream.get(), document)) return false;
+    if (!LoadXmlWithinLimits(stream.get(), document)) {
+        if (problem) {
+            if (document.Error())
+                *problem = L"line " + std::to_wstring(document.ErrorRow()) + L": " + FromAnsi(document.ErrorDesc());
+            else
+                *problem = L"larger than " + std::to_wstring(kXmlSizeLimit / (1024 * 1024)) + L" MB or nested deeper than " +
+                           std::to_wstring(kXmlDepthLimit) + L" elements";
+        }
+        return false;
+    }
     const TiXmlElement* root = document.RootElement();
     if (!root) return true;
     for (const TiXmlElement* element = root->FirstChildElement(); element;

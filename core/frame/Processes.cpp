@@ -6,6 +6,8 @@
 #include <tlhelp32.h>
 
 #include <cwctype>
+#include <utility>
+#include <vector>
 
 #include "framework/Handles.h"
 
@@ -51,6 +53,9 @@ std::wstring ImageNameToKill(const wchar_t* nameOrPath)
     return name;
 }
 
+// How long a stop waits, at most, for the programs it ended to be gone.
+constexpr ULONGLONG kEndWaitMs = 2000;
+
 }  // namespace
 
 bool AnyProcessRunning(const std::vector<std::wstring>& imageNames)
@@ -77,13 +82,23 @@ int KillProcesses(const wchar_t* name)
     if (!name) return -1;
     std::wstring wanted = ImageNameToKill(name);
     bool matched = false, failed = false;
+    std::vector<kit::UniqueHandle> ending;
     ForEachProcess([&](const PROCESSENTRY32W& entry) {
         if (_wcsicmp(entry.szExeFile, wanted.c_str()) != 0) return true;
         matched = true;
-        kit::UniqueHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
+        kit::UniqueHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
         failed = !process || !TerminateProcess(process.Get(), 0);
+        if (!failed) ending.push_back(std::move(process));
         return !failed;
     });
+    // Termination only begins the end. Whatever starts next under the same program name (the
+    // next effect is often the same "effect.exe") must not meet the old one still there.
+    const ULONGLONG deadline = GetTickCount64() + kEndWaitMs;
+    for (const kit::UniqueHandle& process : ending) {
+        ULONGLONG now = GetTickCount64();
+        if (now >= deadline) break;
+        WaitForSingleObject(process.Get(), static_cast<DWORD>(deadline - now));
+    }
     return matched && !failed ? 1 : 0;
 }
 

@@ -102,9 +102,13 @@ void __stdcall InitData(void* ownerWindow)
     // The launcher hands over its bar; the settings windows stand on it, above its topmost layer.
     if (ownerWindow) kit::SetDefaultOwner(static_cast<kit::Dialog*>(ownerWindow)->Handle());
 
+    // The installation is the library's folder, whatever folder is current by now.
     wchar_t folder[MAX_PATH + 1] = L"";
-    DWORD length = GetCurrentDirectoryW(MAX_PATH, folder);
-    if (length > 0 && length < MAX_PATH) StartClearingReadOnly(folder);
+    DWORD length = GetModuleFileNameW(tessaly::Library().instance, folder, MAX_PATH);
+    if (length > 0 && length < MAX_PATH && wcsrchr(folder, L'\\')) {
+        *wcsrchr(folder, L'\\') = L'\0';
+        StartClearingReadOnly(folder);
+    }
 
     if (tessaly::config::ReadInt(tessaly::config::kDotCursor) != 0) SetDotCursor(true);
     WarnAboutSecurityPrograms();

@@ -8,6 +8,7 @@
 #include "core/effects/PlaylistFile.h"
 #include "framework/FileBytes.h"
 #include "framework/Utf8.h"
+#include "launcher/BoundedNumber.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/StatusReport.h"
@@ -40,8 +41,9 @@ schedule::LocalTime LocalNow()
     return time;
 }
 
-ScheduledPlay::ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host, const EffectList* mainList)
-    : bar_(bar), readyMessage_(readyMessage), host_(host), mainList_(mainList)
+ScheduledPlay::ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host,
+                             std::shared_ptr<const EffectList> mainList)
+    : bar_(bar), readyMessage_(readyMessage), host_(host), mainList_(std::move(mainList))
 {
 }
 
@@ -72,16 +74,21 @@ void ScheduledPlay::LoadProjectors(const wchar_t* configFile)
     wchar_t addressText[1024] = L"", password[256] = L"";
     GetPrivateProfileStringW(L"projector", L"address", L"", addressText, 1024, configFile);
     GetPrivateProfileStringW(L"projector", L"password", L"", password, 256, configFile);
-    UINT warmup = GetPrivateProfileIntW(L"projector", L"warmupseconds", 60, configFile);
+    std::vector<std::wstring> notes;
+    DWORD warmup = launcher::ReadBoundedNumber(configFile, L"projector", L"warmupseconds", 60, 0, 3600, notes);
+    for (const std::wstring& note : notes) host_.LogLine(note);
     std::vector<projector::Address> addresses;
     std::wstring error;
-    if (!projector::ParseAddresses(addressText, addresses, error)) {
+    std::vector<std::wstring> duplicates;
+    if (!projector::ParseAddresses(addressText, addresses, error, &duplicates)) {
         host_.LogLine(L"projector: address \"" + std::wstring(addressText) + L"\" not used: " + error);
         addresses.clear();
     }
+    // Twice the same projector would be switched twice and reported twice in the metrics.
+    for (const std::wstring& twice : duplicates) host_.LogLine(L"projector: " + twice + L" is given twice; used once");
     if (!addresses.empty()) {
         projector::ProjectorSwitch::Timing timing;
-        timing.warmupMs = (warmup > 3600 ? 3600 : warmup) * 1000;
+        timing.warmupMs = warmup * 1000;
         HWND bar = bar_;
         UINT message = readyMessage_;
         // The log's writes are whole lines appended to the file: safe from the switch's thread.
@@ -151,7 +158,11 @@ void ScheduledPlay::Apply(int entry)
     }
     if (entry >= 0) {
         const std::wstring& file = schedule_.entries[static_cast<size_t>(entry)].playlist;
-        if (!tessaly::LoadPlaylist(file.c_str(), list_) || list_.empty())
+        list_ = std::make_shared<EffectList>();
+        std::wstring problem;
+        if (!tessaly::LoadPlaylist(file.c_str(), *list_, &problem))
+            host_.LogLine(L"schedule: the playlist " + file + L" could not be read: " + problem);
+        else if (list_->empty())
             host_.LogLine(L"schedule: the playlist " + file + L" holds no entry");
     }
     if (projectors_ && (first || wasOff)) {
@@ -162,7 +173,7 @@ void ScheduledPlay::Apply(int entry)
         UpdateStatus();
         return;
     }
-    host_.PlayPlaylist(entry >= 0 ? &list_ : mainList_);
+    host_.PlayPlaylist(entry >= 0 ? list_ : mainList_);
     UpdateStatus();
 }
 
@@ -195,7 +206,7 @@ void ScheduledPlay::OnProjectorsReady()
 {
     if (!waitingForProjectors_ || suspended_) return;
     waitingForProjectors_ = false;
-    host_.PlayPlaylist(current_ >= 0 ? &list_ : mainList_);
+    host_.PlayPlaylist(current_ >= 0 ? list_ : mainList_);
     UpdateStatus();
 }
 

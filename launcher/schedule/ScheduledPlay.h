@@ -20,7 +20,7 @@ class ScheduleHost {
 public:
     virtual ~ScheduleHost() = default;
     // Ends what plays and rotates through `list` from its entry 0.
-    virtual void PlayPlaylist(const EffectList* list) = 0;
+    virtual void PlayPlaylist(std::shared_ptr<const EffectList> list) = 0;
     // Ends what plays: closed hours.
     virtual void CloseForNow() = 0;
     virtual void LogLine(const std::wstring& line) = 0;
@@ -36,7 +36,7 @@ public:
     // `readyMessage` is posted to `bar` once the projectors are on (or their warm-up is over),
     // with wParam kSurveyed after each round of the projectors' reports.
     static constexpr WPARAM kSurveyed = 1;
-    ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host, const EffectList* mainList);
+    ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host, std::shared_ptr<const EffectList> mainList);
     ~ScheduledPlay();
 
     // Reads the schedule and the "projector" section; true when it holds an entry, so that
@@ -65,10 +65,11 @@ private:
     HWND bar_;
     UINT readyMessage_;
     ScheduleHost& host_;
-    const EffectList* mainList_;
+    std::shared_ptr<const EffectList> mainList_;
     schedule::Schedule schedule_;
     schedule::ScheduleClock clock_;
-    EffectList list_;
+    // The entry's playlist, read afresh at each boundary; the rotation keeps the one it plays.
+    std::shared_ptr<EffectList> list_;
     int current_ = -2;  // -2 before the first choice; -1 the main playlist
     bool suspended_ = false;
     bool waitingForProjectors_ = false;

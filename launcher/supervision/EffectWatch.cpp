@@ -53,12 +53,13 @@ EffectWatch::~EffectWatch()
     Stop();
 }
 
-unsigned EffectWatch::Watch(const std::wstring& imageName, const WatchLimits& limits)
+unsigned EffectWatch::Watch(const std::wstring& imageName, const WatchLimits& limits, ULONGLONG notBefore)
 {
     Stop();
     ++number_;
     image_ = LowerName(imageName);
     limits_ = limits;
+    notBefore_ = notBefore;
     live_.clear();
     ended_.clear();
     silent_.clear();
@@ -159,6 +160,14 @@ bool EffectWatch::Scan()
         kit::UniqueHandle handle(OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION,
                                              FALSE, process.pid));
         if (!handle) continue;
+        // A program of the same name that was there before the effect's start (the one just
+        // ended for it, on its way out) is not the effect: its exit would speak for it.
+        FILETIME created{}, exited{}, kernel{}, user{};
+        if (notBefore_ && GetProcessTimes(handle.Get(), &created, &exited, &kernel, &user) &&
+            ((static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime) < notBefore_) {
+            ended_.push_back(process.pid);
+            continue;
+        }
         live_.push_back(Watched{process.pid, std::move(handle)});
         watchedPids.push_back(process.pid);
         if (!firstPid_) firstPid_ = process.pid;

@@ -36,9 +36,10 @@ public:
     EffectWatch(const EffectWatch&) = delete;
     EffectWatch& operator=(const EffectWatch&) = delete;
 
-    // Ends any watch in progress and starts one for the processes of this program name.
-    // Returns the new watch's number.
-    unsigned Watch(const std::wstring& imageName, const WatchLimits& limits);
+    // Ends any watch in progress and starts one for the processes of this program name made
+    // at or after `notBefore` (system time, FILETIME units; 0 for any). Returns the new
+    // watch's number.
+    unsigned Watch(const std::wstring& imageName, const WatchLimits& limits, ULONGLONG notBefore = 0);
     // Ends the watch in progress, if any; its report, if one came, is dropped.
     void Stop();
     // The report of watch `number`, once; false for an older watch or none yet.
@@ -74,6 +75,7 @@ private:
     // The watch thread's own state, set before it starts.
     std::wstring image_;
     WatchLimits limits_;
+    ULONGLONG notBefore_ = 0;
     struct Watched {
         DWORD pid;
         kit::UniqueHandle handle;

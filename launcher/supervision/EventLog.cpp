@@ -28,11 +28,17 @@ std::wstring EventLog::FilePath(int number) const
     return folder_ + L"\\pavora." + std::to_wstring(number) + L".log";
 }
 
-void EventLog::MoveFilesUp()
+bool EventLog::MoveFilesUp()
 {
+    // The current file first: a viewer that holds it open without delete sharing would
+    // otherwise let every new line push one more old file out while the current one stays.
+    const std::wstring moving = folder_ + L"\\pavora.moving.log";
+    if (!MoveFileExW(FilePath(0).c_str(), moving.c_str(), MOVEFILE_REPLACE_EXISTING)) return false;
     DeleteFileW(FilePath(kFiles - 1).c_str());
-    for (int number = kFiles - 2; number >= 0; --number)
+    for (int number = kFiles - 2; number >= 1; --number)
         MoveFileExW(FilePath(number).c_str(), FilePath(number + 1).c_str(), MOVEFILE_REPLACE_EXISTING);
+    MoveFileExW(moving.c_str(), FilePath(1).c_str(), MOVEFILE_REPLACE_EXISTING);
+    return true;
 }
 
 void EventLog::Write(const std::wstring& text)
@@ -46,9 +52,12 @@ void EventLog::Write(const std::wstring& text)
     kit::CriticalSection::Lock hold(WritesLock());
     CreateDirectoryW(folder_.c_str(), nullptr);
     WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data) &&
-        (data.nFileSizeHigh != 0 || data.nFileSizeLow + line.size() > kLimit))
-        MoveFilesUp();
+    if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data)) {
+        ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        // Held open: written on up to the hard limit, and moved up once it can be (an event
+        // is rare enough that trying at each one costs nothing).
+        if (size + line.size() > kLimit && !MoveFilesUp() && size + line.size() > kHardLimit) return;
+    }
     kit::UniqueHandle file(CreateFileW(FilePath(0).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;

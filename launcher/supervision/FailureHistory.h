@@ -26,6 +26,8 @@ public:
     // The pause before a lone effect's next try after the failure just recorded: none while
     // it fails less often than the limit, then 2 s, 4 s, 8 s … at most 5 minutes.
     ULONGLONG PauseBeforeRetry(const std::wstring& path) const;
+    // The pause after the n-th failure of a loop (n from 1).
+    static ULONGLONG PauseFor(unsigned loopFailures);
 
 private:
     struct Record {
@@ -34,7 +36,6 @@ private:
         unsigned loopFailures = 0;        // failures since the entry first reached the limit
         ULONGLONG last = 0;
     };
-    static ULONGLONG PauseFor(unsigned loopFailures);
     void Trim(Record& record, ULONGLONG now) const;
 
     DWORD retries_;

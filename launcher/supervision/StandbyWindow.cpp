@@ -41,9 +41,10 @@ void StandbyWindow::Show(bool withPicture)
         if (image->GetLastStatus() == Gdiplus::Ok) image_ = image;
         else delete image;
     }
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    RECT area = DesktopArea();
     window_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kClassName, L"Pavora standby",
-                              WS_POPUP, 0, 0, width, height, nullptr, nullptr, instance, this);
+                              WS_POPUP, area.left, area.top, area.right - area.left, area.bottom - area.top, nullptr,
+                              nullptr, instance, this);
     if (!window_) return;
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -60,6 +61,29 @@ void StandbyWindow::Hide()
     gdiplus_ = 0;
 }
 
+RECT StandbyWindow::DesktopArea()
+{
+    // Every monitor of the desktop: each projector of a wall shows one part of it.
+    RECT area;
+    area.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+    area.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    area.right = area.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    area.bottom = area.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    if (area.right <= area.left || area.bottom <= area.top)
+        area = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    return area;
+}
+
+BOOL CALLBACK StandbyWindow::PaintMonitor(HMONITOR, HDC dc, LPRECT monitor, LPARAM context)
+{
+    auto* image = reinterpret_cast<Gdiplus::Image*>(context);
+    int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
+    Gdiplus::Graphics graphics(dc);
+    graphics.DrawImage(image, monitor->left + (monitor->right - monitor->left - width) / 2,
+                       monitor->top + (monitor->bottom - monitor->top - height) / 2, width, height);
+    return TRUE;
+}
+
 void StandbyWindow::Paint(HWND window)
 {
     kit::PaintDC paint(window);
@@ -68,9 +92,8 @@ void StandbyWindow::Paint(HWND window)
     FillRect(paint.Get(), &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     auto* image = static_cast<Gdiplus::Image*>(image_);
     if (!image) return;
-    int width = static_cast<int>(image->GetWidth()), height = static_cast<int>(image->GetHeight());
-    Gdiplus::Graphics graphics(paint.Get());
-    graphics.DrawImage(image, (client.right - width) / 2, (client.bottom - height) / 2, width, height);
+    // The picture in the middle of each monitor, not across the seam between two.
+    EnumDisplayMonitors(paint.Get(), nullptr, PaintMonitor, reinterpret_cast<LPARAM>(image));
 }
 
 LRESULT CALLBACK StandbyWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -81,6 +104,14 @@ LRESULT CALLBACK StandbyWindow::WindowProc(HWND window, UINT message, WPARAM wPa
         return 0;
     }
     if (message == WM_ERASEBKGND) return 1;
+    if (message == WM_DISPLAYCHANGE) {
+        // A monitor added, removed or set to another resolution: cover the desktop as it is now.
+        RECT area = DesktopArea();
+        SetWindowPos(window, HWND_TOPMOST, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                     SWP_NOACTIVATE);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    }
     if (message == WM_SETCURSOR) {
         SetCursor(nullptr);  // no pointer over the projection
         return TRUE;

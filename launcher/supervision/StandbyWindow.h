@@ -1,6 +1,7 @@
 #pragma once
-// A full-screen window on the projection while nothing can play: the picture
-// data\images\standby.png centred on black when it exists, else black, instead of the desktop.
+// A window over the whole desktop (every monitor) while nothing can play: the picture
+// data\images\standby.png centred on black on each monitor when it exists, else black,
+// instead of the desktop. It follows display changes.
 #include <windows.h>
 
 #include <string>
@@ -24,6 +25,8 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static BOOL CALLBACK PaintMonitor(HMONITOR monitor, HDC dc, LPRECT area, LPARAM image);
+    static RECT DesktopArea();
     void Paint(HWND window);
 
     std::wstring picture_;

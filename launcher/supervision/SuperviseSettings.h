@@ -2,6 +2,9 @@
 // Section "supervise" of Bin\config.ini, read once when the launcher starts.
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 namespace supervision {
 
 struct SuperviseSettings {
@@ -14,7 +17,8 @@ struct SuperviseSettings {
     bool restartOnExit = false;
 
     // Missing keys, or a missing file, keep the defaults; a value that is no number, or one
-    // beyond what makes sense, is held at the nearest sensible one.
+    // beyond what makes sense, is held at the nearest sensible one, with a note for the log.
+    std::vector<std::wstring> notes;
     static SuperviseSettings Read(const wchar_t* file);
 };
 

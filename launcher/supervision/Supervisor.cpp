@@ -42,6 +42,21 @@ const wchar_t* ReasonName(StopReason reason)
     return L"";
 }
 
+// The system time in FILETIME units, as process creation times are given.
+ULONGLONG SystemTimeNow()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+// An effect started elsewhere (the effect page) was started at most this long before the bar heard of it.
+constexpr ULONGLONG kElsewhereStartSlack = 5ULL * 10000000ULL;
+// The clock of process creation may lag the caller's a little.
+constexpr ULONGLONG kCreationClockSlack = 50ULL * 10000ULL;
+// A lone effect that cannot start waits at least this long before its next try.
+constexpr ULONGLONG kShortestStartRetryMs = 2000;
+
 std::wstring Hex(DWORD code)
 {
     wchar_t text[16];
@@ -79,6 +94,7 @@ void Supervisor::LauncherStarted()
                   settings_.retries, settings_.retryMinutes, settings_.quarantineMinutes,
                   settings_.restartOnExit ? L"on" : L"off");
     log_.Write(line);
+    for (const std::wstring& note : settings_.notes) log_.Write(note);
     SetTimer(bar_, kStatusTimer, kStatusPeriod, nullptr);
     WriteStatus();
 }
@@ -89,7 +105,7 @@ void Supervisor::LauncherEnding()
     watchNumber_ = 0;
     standby_.Hide();
     KillTimer(bar_, kStatusTimer);
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
     KillTimer(bar_, kStandbyTimer);
     log_.Write(L"launcher end");
     StatusSnapshot last;
@@ -111,10 +127,22 @@ void Supervisor::SetState(const char* state)
     WriteStatus();
 }
 
-void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, bool inRotation)
+void Supervisor::ArmRetry(ULONGLONG pauseMs)
+{
+    retryPending_ = true;
+    SetTimer(bar_, kRetryTimer, static_cast<UINT>(pauseMs < USER_TIMER_MAXIMUM ? pauseMs : USER_TIMER_MAXIMUM), nullptr);
+}
+
+void Supervisor::DisarmRetry()
+{
+    retryPending_ = false;
+    KillTimer(bar_, kRetryTimer);
+}
+
+void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, bool inRotation, ULONGLONG startedAt)
 {
     watch_.Stop();
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
     StandbyOff();
     playing_ = path;
     playingInRotation_ = inRotation;
@@ -124,7 +152,9 @@ void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, boo
         WatchLimits limits;
         limits.graceMs = settings_.graceSeconds * 1000;
         limits.hangMs = settings_.hangSeconds * 1000;
-        watchNumber_ = watch_.Watch(EffectImageName(path), limits);
+        // Not a predecessor of the same program name that is still on its way out.
+        ULONGLONG notBefore = startedAt ? startedAt - kCreationClockSlack : SystemTimeNow() - kElsewhereStartSlack;
+        watchNumber_ = watch_.Watch(EffectImageName(path), limits, notBefore);
     }
     since_ = IsoLocalTimeNow();
     state_ = "playing";
@@ -133,7 +163,9 @@ void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, boo
 
 void Supervisor::EffectStopping(StopReason reason)
 {
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
+    // An entry that played its time ends a run of entries that failed at once.
+    if (!playing_.empty() && ClockNow() - playingSince_ >= kEarlyEndMs) passFailures_ = 0, passLoops_ = 0;
     bool watched = watchNumber_ != 0 || !playing_.empty();
     watch_.Stop();
     watchNumber_ = 0;
@@ -144,7 +176,9 @@ void Supervisor::EffectStopping(StopReason reason)
 
 void Supervisor::RotationStopped()
 {
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
+    passFailures_ = 0;
+    passLoops_ = 0;
     StandbyOff();
     log_.Write(L"rotation stopped by the operator");
     SetState("stopped");
@@ -154,7 +188,8 @@ void Supervisor::ClosedHours(bool closed)
 {
     if (closed == closed_) return;
     closed_ = closed;
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
+    passFailures_ = 0;
     KillTimer(bar_, kStandbyTimer);
     if (closed) {
         watch_.Stop();
@@ -213,17 +248,68 @@ bool Supervisor::AnyPlayable()
     return false;
 }
 
+void Supervisor::ShowStandby(const std::wstring& line)
+{
+    if (standby_.Shown()) return;
+    // Shown before it is told, so that whoever reads the line finds the window.
+    standby_.Show();
+    log_.Write(line);
+    SetState("standby");
+}
+
+bool Supervisor::WholePassFailed()
+{
+    int count = host_.RotationCount();
+    if (settings_.quarantineMinutes != 0 || count == 0 || passFailures_ < count) return false;
+    // Nothing is set aside, so nothing else would stop the pass from starting over at once.
+    passFailures_ = 0;
+    ULONGLONG pause = FailureHistory::PauseFor(++passLoops_);
+    watch_.Stop();
+    watchNumber_ = 0;
+    playing_.clear();
+    KillTimer(bar_, kStandbyTimer);
+    ShowStandby(L"standby on: every entry failed at once");
+    log_.Write(L"next pass of the rotation in " + std::to_wstring(pause / 1000) + L" s");
+    ArmRetry(pause);
+    return true;
+}
+
 void Supervisor::NothingToPlay()
+{
+    if (WholePassFailed()) return;
+    watch_.Stop();
+    watchNumber_ = 0;
+    playing_.clear();
+    if (retryPending_) return;  // a whole pass failed: its pause decides the next try
+    SetTimer(bar_, kStandbyTimer, kStandbyCheckPeriod, nullptr);
+    ShowStandby(L"standby on: no entry can play");
+}
+
+void Supervisor::Standby(const std::wstring& why)
 {
     watch_.Stop();
     watchNumber_ = 0;
     playing_.clear();
-    SetTimer(bar_, kStandbyTimer, kStandbyCheckPeriod, nullptr);
-    if (standby_.Shown()) return;
-    // Shown before it is told, so that whoever reads the line finds the window.
-    standby_.Show();
-    log_.Write(L"standby on: no entry can play");
-    SetState("standby");
+    DisarmRetry();
+    ShowStandby(L"standby on: " + why);
+}
+
+void Supervisor::StartFailed(const std::wstring& path, const std::wstring& why, bool inRotation)
+{
+    FailedFor(path, "notstarted", L"could not start " + path + L": " + why);
+    if (inRotation) {
+        ++passFailures_;
+        return;
+    }
+    watch_.Stop();
+    watchNumber_ = 0;
+    playing_ = path;
+    playingInRotation_ = false;
+    SetState("restarting");
+    ULONGLONG pause = failures_.PauseBeforeRetry(path);
+    if (pause < kShortestStartRetryMs) pause = kShortestStartRetryMs;
+    log_.Write(L"next try in " + std::to_wstring(pause / 1000) + L" s: " + path);
+    ArmRetry(pause);
 }
 
 void Supervisor::StandbyOff()
@@ -249,14 +335,19 @@ void Supervisor::OnReport(WPARAM number, LPARAM kind)
 
 void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
 {
+    FailedFor(playing_, reason, detail);
+}
+
+void Supervisor::FailedFor(const std::wstring& path, const std::string& reason, const std::wstring& detail)
+{
     log_.Write(detail);
     lastFailure_ = reason;
-    ++failureCounts_[playing_][reason];
-    if (failures_.RecordFailure(playing_, ClockNow())) {
+    ++failureCounts_[path][reason];
+    if (failures_.RecordFailure(path, ClockNow())) {
         wchar_t line[128];
         std::swprintf(line, 128, L"quarantine for %lu min after %lu failures within %lu min: ",
                       settings_.quarantineMinutes, settings_.retries, settings_.retryMinutes);
-        log_.Write(line + playing_);
+        log_.Write(line + path);
     }
 }
 
@@ -302,6 +393,14 @@ void Supervisor::Handle(const WatchReport& report)
 
     if (playingInRotation_ && host_.RotationRunning()) {
         playing_.clear();  // it ended: the step has nothing of it to stop
+        bool atOnce = early || report.kind == WatchReport::NotStarted;
+        if (fault && atOnce) {
+            ++passFailures_;
+        } else {
+            passFailures_ = 0;
+            passLoops_ = 0;
+        }
+        if (WholePassFailed()) return;
         SetState("restarting");
         host_.StepRotationNow();
         return;
@@ -320,12 +419,12 @@ void Supervisor::Handle(const WatchReport& report)
         return;
     }
     log_.Write(L"next try in " + std::to_wstring(pause / 1000) + L" s: " + path);
-    SetTimer(bar_, kRetryTimer, static_cast<UINT>(pause), nullptr);
+    ArmRetry(pause);
 }
 
 void Supervisor::RetryLone()
 {
-    KillTimer(bar_, kRetryTimer);
+    DisarmRetry();
     std::wstring path = playing_;
     if (path.empty()) return;
     if (!PathFileExistsW(path.c_str())) {
@@ -334,22 +433,27 @@ void Supervisor::RetryLone()
         SetState("stopped");
         return;
     }
-    if (!host_.PlayAgain(path)) {
-        log_.Write(L"could not start: " + path);
-        ++failureCounts_[path]["notstarted"];
-        failures_.RecordFailure(path, ClockNow());
-        SetTimer(bar_, kRetryTimer, static_cast<UINT>(failures_.PauseBeforeRetry(path) + 2000), nullptr);
+    ULONGLONG startedAt = SystemTimeNow();
+    std::wstring why;
+    if (!host_.PlayAgain(path, why)) {
+        StartFailed(path, why, false);
         return;
     }
     ++restarts_[path][lastFailure_.empty() ? std::string("exit") : lastFailure_];
-    EffectStarted(path, StartReason::Restart, false);
+    EffectStarted(path, StartReason::Restart, false, startedAt);
 }
 
 bool Supervisor::OnTimer(UINT_PTR id)
 {
     switch (id) {
     case kRetryTimer:
-        RetryLone();
+        // After a pass of the rotation that failed as a whole, the rotation tries again.
+        if (playing_.empty() && host_.RotationRunning()) {
+            DisarmRetry();
+            host_.StepRotationNow();
+        } else {
+            RetryLone();
+        }
         return true;
     case kStatusTimer:
         WriteStatus();

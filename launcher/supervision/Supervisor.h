@@ -31,8 +31,8 @@ public:
     virtual bool RotationRunning() = 0;
     // Timer 2's work, now: the entry that ended is not stopped again, the next one starts.
     virtual void StepRotationNow() = 0;
-    // Starts the effect again, as the library starts any.
-    virtual bool PlayAgain(const std::wstring& path) = 0;
+    // Starts the effect again, as the library starts any; `why` says what failed.
+    virtual bool PlayAgain(const std::wstring& path, std::wstring& why) = 0;
     virtual int RotationIndex() = 0;
     virtual int RotationCount() = 0;
     virtual std::wstring RotationPath(int index) = 0;
@@ -60,8 +60,17 @@ public:
     void LauncherStarted();
     void LauncherEnding();
 
-    // After an effect started (the library's start returned success).
-    void EffectStarted(const std::wstring& path, StartReason reason, bool inRotation);
+    // After an effect started (the library's start returned success). `startedAt` is the
+    // system time (FILETIME units) taken just before the start; 0 for a start made elsewhere
+    // a moment ago. Only processes made since then are the effect's.
+    void EffectStarted(const std::wstring& path, StartReason reason, bool inRotation, ULONGLONG startedAt = 0);
+    // The library could not start the effect (`why` from the system): a failure of that entry.
+    // A lone effect is tried again after the crash loop's pauses; the rotation goes on by itself.
+    void StartFailed(const std::wstring& path, const std::wstring& why, bool inRotation);
+    // A lone effect waits for its next try.
+    bool RetryPending() const { return retryPending_; }
+    // Nothing can play for a reason of the launcher's own (a main playlist that cannot be read).
+    void Standby(const std::wstring& why);
     // Before the launcher itself ends the effect that plays.
     void EffectStopping(StopReason reason);
     // The rotation's test of an entry before it plays it: false for a missing program or an
@@ -91,6 +100,13 @@ public:
 private:
     void Handle(const WatchReport& report);
     void Failed(const std::string& reason, const std::wstring& detail);
+    void FailedFor(const std::wstring& path, const std::string& reason, const std::wstring& detail);
+    void ArmRetry(ULONGLONG pauseMs);
+    void DisarmRetry();
+    // Counts the rotation's entries that failed at once one after another; true when a whole
+    // pass did, so that the next one waits (only where nothing is ever set aside).
+    bool WholePassFailed();
+    void ShowStandby(const std::wstring& line);
     void RetryLone();
     void SetState(const char* state);
     void WriteStatus();
@@ -119,6 +135,9 @@ private:
     std::set<std::wstring> missing_;
     std::set<std::wstring> asideLogged_;
     bool closed_ = false;
+    bool retryPending_ = false;
+    int passFailures_ = 0;     // entries failed at once in a row, in the rotation
+    unsigned passLoops_ = 0;   // whole passes failed in a row
     std::string scheduleJson_ = "null";
     std::vector<ProjectorReport> projectors_;
 };

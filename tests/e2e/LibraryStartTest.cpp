@@ -41,10 +41,10 @@ bool WaitFor(Condition condition, DWORD timeoutMs)
 }
 
 // Starts the launcher and returns once its bar shows: the library's start-up has run by then.
-HANDLE StartLauncher(StagedInstall& install, HWND* bar = nullptr)
+HANDLE StartLauncher(StagedInstall& install, HWND* bar = nullptr, const std::wstring& startFolder = L"")
 {
     std::wstring title = install.UseUniqueTitle();
-    HANDLE process = install.Launch();
+    HANDLE process = install.Launch(L"Pavora.exe", 0, startFolder);
     HWND window = process ? StagedInstall::WaitForWindow(title, 15000) : nullptr;
     if (bar) *bar = window;
     return window ? process : nullptr;
@@ -55,27 +55,35 @@ const wchar_t kSecurityWarning[] = L"发现360等杀毒,请退出\n否则鼠标�
 }  // namespace
 
 // A blank in the installation's path must not break the command, and a sibling folder
-// whose name merely starts like the installation's must be left alone.
-TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheCurrentFolder)
+// whose name merely starts like the installation's must be left alone. A launcher started
+// in another folder (a scheduled task without a start folder, an old Run entry) still finds
+// its installation's files (its bar's title comes from its language file) and clears
+// nothing in the folder it was started in.
+TEST(LibraryStart, ClearsReadOnlyExactlyBelowTheInstallationWhereverItIsStarted)
 {
-    StagedInstall install(L"Library Start ReadOnly");
-    std::wstring sibling = install.Folder() + L"-sibling";
-    RemoveTree(sibling);
-    CreateDirectoryW(sibling.c_str(), nullptr);
-    CreateDirectoryW(install.Path(L"data\\deep folder").c_str(), nullptr);
-    std::wstring top = install.Path(L"read only.txt"), deep = install.Path(L"data\\deep folder\\settings.xml");
-    std::wstring outside = sibling + L"\\read only.txt";
-    for (const std::wstring& path : {top, deep, outside}) WriteReadOnlyFile(path);
-    ASSERT_TRUE(IsReadOnly(top) && IsReadOnly(deep) && IsReadOnly(outside));
+    for (bool elsewhere : {false, true}) {
+        SCOPED_TRACE(elsewhere ? "started in another folder" : "started in the installation");
+        StagedInstall install(L"Library Start ReadOnly");
+        std::wstring sibling = install.Folder() + L"-sibling";
+        RemoveTree(sibling);
+        CreateDirectoryW(sibling.c_str(), nullptr);
+        CreateDirectoryW(install.Path(L"data\\deep folder").c_str(), nullptr);
+        std::wstring top = install.Path(L"read only.txt"), deep = install.Path(L"data\\deep folder\\settings.xml");
+        std::wstring outside = sibling + L"\\read only.txt";
+        for (const std::wstring& path : {top, deep, outside}) WriteReadOnlyFile(path);
+        ASSERT_TRUE(IsReadOnly(top) && IsReadOnly(deep) && IsReadOnly(outside));
 
-    HANDLE launcher = StartLauncher(install);
-    ASSERT_NE(launcher, nullptr);
-    EXPECT_TRUE(WaitFor([&] { return !IsReadOnly(top) && !IsReadOnly(deep); }, 20000));
-    // The command shell waits for its attrib: once the shell has ended, so has the clearing.
-    DWORD launcherId = GetProcessId(launcher);
-    EXPECT_TRUE(WaitFor([&] { return !ChildRuns(launcherId, L"cmd.exe"); }, 20000));
-    EXPECT_TRUE(IsReadOnly(outside));
-    RemoveTree(sibling);
+        HANDLE launcher = StartLauncher(install, nullptr, elsewhere ? sibling : L"");
+        ASSERT_NE(launcher, nullptr);
+        EXPECT_TRUE(WaitFor([&] { return !IsReadOnly(top) && !IsReadOnly(deep); }, 20000));
+        // The command shell waits for its attrib: once the shell has ended, so has the clearing.
+        DWORD launcherId = GetProcessId(launcher);
+        EXPECT_TRUE(WaitFor([&] { return !ChildRuns(launcherId, L"cmd.exe"); }, 20000));
+        EXPECT_TRUE(IsReadOnly(outside));
+        EXPECT_TRUE(FileExists(install.Path(L"log\\pavora.log")));
+        EXPECT_FALSE(FileExists(sibling + L"\\log\\pavora.log"));
+        RemoveTree(sibling);
+    }
 }
 
 // The command is started beside the bar's start-up; a launcher closed the moment its bar

@@ -146,7 +146,7 @@ std::wstring StagedInstall::UseUniqueTitle()
     return title;
 }
 
-HANDLE StagedInstall::Launch(const std::wstring& program, int answer)
+HANDLE StagedInstall::Launch(const std::wstring& program, int answer, const std::wstring& startFolder)
 {
     std::wstring log = Path(L"messageboxes.log");
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_LOG", log.c_str());
@@ -159,8 +159,8 @@ HANDLE StagedInstall::Launch(const std::wstring& program, int answer)
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
-    BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.c_str(),
-                                  &startup, &info);
+    BOOL started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  startFolder.empty() ? folder_.c_str() : startFolder.c_str(), &startup, &info);
     SetEnvironmentVariableW(L"PAVORA_MESSAGEBOX_LOG", nullptr);
     SetEnvironmentVariableW(L"PAVORA_SYSTEM_CURSOR_LOG", nullptr);
     SetEnvironmentVariableW(L"PAVORA_CLOCK_SHIFT_FILE", nullptr);

@@ -41,9 +41,10 @@ public:
     // the installation's texts for everything else; language 1 = Chinese, 2 = English.
     std::wstring UseUniqueTitle();
 
-    // Starts Pavora.exe (or another program of the folder) with the folder as current directory.
-    // Message boxes are recorded and answered with `answer` (0 = the first button).
-    HANDLE Launch(const std::wstring& program = L"Pavora.exe", int answer = 0);
+    // Starts Pavora.exe (or another program of the folder) with the folder as current directory,
+    // or `startFolder` when given. Message boxes are recorded and answered with `answer` (0 =
+    // the first button).
+    HANDLE Launch(const std::wstring& program = L"Pavora.exe", int answer = 0, const std::wstring& startFolder = L"");
     // The top-level window with this title, once it exists (and is visible if asked), or null.
     // With `owner`, only a window of that process counts (another launcher left running in the
     // prefix has the same title), and the wait ends when the process does.

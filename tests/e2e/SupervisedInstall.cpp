@@ -32,8 +32,11 @@ SupervisedInstall::SupervisedInstall(const std::wstring& name, const std::vector
     CreateDirectoryW(install_->Path(L"effects\\sv").c_str(), nullptr);
     std::vector<PlaylistEntry> entries;
     for (size_t i = 0; i < effects.size(); ++i) {
-        paths_.push_back(install_->Path(L"effects\\sv\\fxSv" + std::wstring(1, static_cast<wchar_t>(L'A' + i)) +
-                                        L".exe"));
+        std::wstring program = effects[i].program;
+        if (program.empty()) program = L"fxSv" + std::wstring(1, static_cast<wchar_t>(L'A' + i)) + L".exe";
+        paths_.push_back(install_->Path(L"effects\\sv\\" + program));
+        if (program.find(L'\\') != std::wstring::npos)
+            CreateDirectoryW(paths_.back().substr(0, paths_.back().rfind(L'\\')).c_str(), nullptr);
         KillProcesses(Image(i));
         if (effects[i].present) PutProgram(i);
         SetFault(i, effects[i].fault);
@@ -64,6 +67,11 @@ void SupervisedInstall::SetFault(size_t effect, const std::string& fault)
 void SupervisedInstall::PutProgram(size_t effect)
 {
     CopyFileW((BinFolder() + L"\\pavora_faulty_effect.exe").c_str(), paths_[effect].c_str(), FALSE);
+}
+
+void SupervisedInstall::PutBrokenProgram(size_t effect)
+{
+    WriteBytes(paths_[effect], "half a program, copied when the disk filled up");
 }
 
 std::vector<SupervisedInstall::StartRecord> SupervisedInstall::Starts(size_t effect) const

@@ -15,6 +15,7 @@ namespace e2e {
 struct SupervisedEffect {
     std::string fault;     // the line of its ".fault" file; empty for none
     bool present = true;   // false: the playlist names it, its program is not there
+    std::wstring program;  // its path below effects\sv; empty: fxSv<letter>.exe
 };
 
 class SupervisedInstall {
@@ -32,6 +33,8 @@ public:
 
     void SetFault(size_t effect, const std::string& fault);
     void PutProgram(size_t effect);
+    // A program file that is none (half copied): the system cannot start it.
+    void PutBrokenProgram(size_t effect);
 
     // The ".starts" lines of an effect: one per start, its process and the tick count once
     // its window showed.

@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,6 +51,8 @@ public:
     void StartTimer(UINT_PTR id, UINT period) override { timers[id] = period; }
     void StopTimer(UINT_PTR id) override { timers.erase(id); }
     void ShowTips(const std::wstring& text) override { tips.push_back(text); }
+    void NothingToPlay() override { ++nothingToPlay; }
+    int nothingToPlay = 0;
 
     bool TimerRuns(UINT_PTR id) const { return timers.count(id) != 0; }
 };
@@ -67,7 +70,8 @@ protected:
     EffectRotationTest() : rotation(host)
     {
         playlist = {Entry(L"C:\\fx\\a.exe", 8.5f), Entry(L"C:\\fx\\b.exe", 1.5f), Entry(L"C:\\fx\\c.cmd", 2.0f)};
-        rotation.SetPlaylist(&playlist);
+        // Held as the library's list is: its owner keeps it and changes it in place.
+        rotation.SetPlaylist(std::shared_ptr<const EffectList>(&playlist, [](const EffectList*) {}));
     }
     std::set<std::wstring> Running(std::initializer_list<const wchar_t*> paths)
     {
@@ -81,13 +85,39 @@ protected:
     EffectRotation rotation;
 };
 
-TEST_F(EffectRotationTest, FailedFirstStartStillShowsTheRotationRunning)
+// A program that cannot start must not leave the desktop until the next boundary.
+TEST_F(EffectRotationTest, AStartThatFailsMovesOnAtOnceAndNoneThatCanStartIsNothingToPlay)
 {
     host.failing.insert(L"C:\\fx\\a.exe");
     rotation.Toggle();
-    EXPECT_EQ(rotation.Index(), 0);
+    EXPECT_EQ(rotation.Index(), 1);
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
+    EXPECT_EQ(host.timers[launcher::kRotationTimer], 90000u);
     EXPECT_EQ(host.caption, L"T8");
-    EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
+
+    host.failing.insert(L"C:\\fx\\b.exe");
+    host.failing.insert(L"C:\\fx\\c.cmd");
+    rotation.Step();
+    EXPECT_TRUE(host.running.empty());
+    EXPECT_EQ(host.nothingToPlay, 1);
+}
+
+// A schedule's list may be replaced while the operator has stopped the rotation; the list
+// the rotation plays stays with it, and the lone effect's watchdog goes when it starts.
+TEST_F(EffectRotationTest, TheRotationKeepsItsListAndDisarmsTheWatchdogWhenItStarts)
+{
+    auto scheduled = std::make_shared<EffectList>(EffectList{Entry(L"C:\\fx\\s.exe", 2.0f)});
+    rotation.SetPlaylist(scheduled);
+    std::weak_ptr<EffectList> watched = scheduled;
+    scheduled.reset();
+    ASSERT_FALSE(watched.expired());
+
+    rotation.OnEffectStarted(L"C:\\fx\\lone\\effect.exe");
+    ASSERT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
+    rotation.Toggle();
+    EXPECT_EQ(host.running, Running({L"C:\\fx\\s.exe"}));
+    EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
+    EXPECT_TRUE(rotation.WatchedPath().empty());
 }
 
 // The effect page replaces the playlist in place while the rotation runs.
@@ -179,12 +209,9 @@ TEST_F(EffectRotationTest, StepAfterAFailedStartStopsNothingElse)
 {
     host.failing.insert(L"C:\\fx\\b.exe");
     rotation.Toggle();
-    rotation.Step();  // a ends, b cannot start
-    EXPECT_TRUE(host.running.empty());
-    size_t stops = host.stopped.size();
-    rotation.Step();
-    EXPECT_EQ(host.stopped.size(), stops);
+    rotation.Step();  // a ends, b cannot start, c plays at once
     EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
+    EXPECT_EQ(host.stopped, std::vector<std::wstring>{L"C:\\fx\\a.exe"});
 }
 
 // A lone entry without a usable time would otherwise restart its program every 10 ms.

@@ -4,7 +4,9 @@
 
 #include <string>
 
+#include "framework/Handles.h"
 #include "launcher/supervision/EventLog.h"
+#include "launcher/supervision/SuperviseSettings.h"
 #include "launcher/supervision/FailureHistory.h"
 #include "tests/support/TestFiles.h"
 
@@ -14,6 +16,17 @@ using supervision::FailureHistory;
 namespace {
 
 constexpr ULONGLONG kMinute = 60000;
+
+// A path in the temporary folder with nothing at it yet.
+std::wstring FreshTempPath(const wchar_t* name)
+{
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring path = std::wstring(temp) + name;
+    testing_support::RemoveTree(path);
+    DeleteFileW(path.c_str());
+    return path;
+}
 
 TEST(FailureHistoryTest, SetsAsideAtTheLimitAndReleasesAfterItsTime)
 {
@@ -52,10 +65,7 @@ TEST(FailureHistoryTest, PausesOfALoopDoubleUpToFiveMinutesAndStartSmallAfterAQu
 // One megabyte a file, five files: the newest lines in pavora.log, the oldest file dropped.
 TEST(EventLogTest, FilesMoveUpAtTheLimitAndOnlyFiveAreKept)
 {
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring folder = std::wstring(temp) + L"pavora-event-log-test";
-    testing_support::RemoveTree(folder);
+    std::wstring folder = FreshTempPath(L"pavora-event-log-test");
     EventLog log(folder);
     const std::wstring filler(1000, L'x');
     // About 5.3 files' worth, each line numbered.
@@ -73,6 +83,50 @@ TEST(EventLogTest, FilesMoveUpAtTheLimitAndOnlyFiveAreKept)
     std::string oldest = testing_support::ReadBytes(log.FilePath(EventLog::kFiles - 1));
     EXPECT_EQ(oldest.find(" 0 x"), std::string::npos) << "the first file's lines are gone";
     testing_support::RemoveTree(folder);
+}
+
+// A viewer that holds pavora.log open without delete sharing: the older files stay as they
+// are, the current one grows up to the hard limit, and the files move up once it is let go.
+TEST(EventLogTest, AFileHeldOpenKeepsTheHistoryAndMovesUpOnceLetGo)
+{
+    std::wstring folder = FreshTempPath(L"pavora-event-log-held");
+    EventLog log(folder);
+    const std::wstring filler(1000, L'y');
+    for (int i = 0; i < 2200; ++i) log.Write(filler);  // pavora.log, .1.log and .2.log
+    std::string second = testing_support::ReadBytes(log.FilePath(2));
+    ASSERT_FALSE(second.empty());
+    {
+        kit::UniqueHandle viewer(CreateFileW(log.FilePath(0).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                             nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(viewer);
+        for (int i = 0; i < 12000; ++i) log.Write(filler);
+        EXPECT_EQ(testing_support::ReadBytes(log.FilePath(2)), second) << "history kept while held";
+        ULONGLONG size = testing_support::ReadBytes(log.FilePath(0)).size();
+        EXPECT_GT(size, EventLog::kLimit);
+        EXPECT_LE(size, EventLog::kHardLimit);
+    }
+    log.Write(L"after the viewer closed");
+    EXPECT_EQ(testing_support::ReadBytes(log.FilePath(3)), second);
+    EXPECT_LT(testing_support::ReadBytes(log.FilePath(0)).size(), 1000u);
+    testing_support::RemoveTree(folder);
+}
+
+// Out of range values are held at the nearest end and each is said once; missing keys are silent.
+TEST(SuperviseSettingsTest, ValuesOutOfRangeAreHeldAndNamed)
+{
+    std::wstring file = FreshTempPath(L"pavora-supervise.ini");
+    testing_support::WriteBytes(file, "[supervise]\r\nhangseconds=0\r\nretries=many\r\nquarantineminutes=-5\r\n"
+                                      "graceseconds= 12 \r\n");
+    supervision::SuperviseSettings settings = supervision::SuperviseSettings::Read(file.c_str());
+    EXPECT_EQ(settings.hangSeconds, 1u);
+    EXPECT_EQ(settings.retries, 3u);
+    EXPECT_EQ(settings.quarantineMinutes, 0u);
+    EXPECT_EQ(settings.graceSeconds, 12u);
+    ASSERT_EQ(settings.notes.size(), 3u);
+    EXPECT_EQ(settings.notes[0], L"[supervise] hangseconds=0 is outside 1 to 86400; 1 is used");
+    EXPECT_EQ(settings.notes[1], L"[supervise] retries=many is no whole number; 3 is used");
+    EXPECT_EQ(settings.notes[2], L"[supervise] quarantineminutes=-5 is outside 0 to 10080; 0 is used");
+    DeleteFileW(file.c_str());
 }
 
 }  // namespace

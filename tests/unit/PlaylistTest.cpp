@@ -194,6 +194,30 @@ TEST_F(PlaylistFileTest, FilesWithoutUsableContentGiveAnEmptyList)
     EXPECT_TRUE(list.empty());
 }
 
+// A hand edit gone wrong costs the operator nothing: the page's save keeps the unreadable
+// file beside it (an earlier copy is never replaced) before it writes its rows.
+TEST_F(PlaylistFileTest, ASaveOverAnUnreadableFileKeepsItBeside)
+{
+    const std::string spoilt = "<Effects><Effect><file>" + A() + "</file><time>2</tim></Effect></Effects>";
+    const std::wstring file = folder_.WriteFile(L"data\\EffectPath.xml", spoilt);
+    EffectList list;
+    std::wstring problem;
+    ASSERT_FALSE(tessaly::LoadPlaylist(file.c_str(), list, &problem));
+    EXPECT_EQ(problem.rfind(L"line 1: ", 0), 0u) << std::string(problem.begin(), problem.end());
+
+    for (const wchar_t* copy : {L"data\\EffectPath.unreadable.xml", L"data\\EffectPath.unreadable.1.xml"}) {
+        folder_.WriteFile(L"data\\EffectPath.xml", spoilt);
+        ASSERT_TRUE(tessaly::SavePlaylist({{b_, L"3"}}, file.c_str()));
+        EXPECT_EQ(folder_.Read(copy), spoilt);
+        ASSERT_TRUE(tessaly::LoadPlaylist(file.c_str(), list));
+        EXPECT_EQ(list.size(), 1u);
+    }
+    ASSERT_TRUE(tessaly::SavePlaylist({{c_, L"3"}}, file.c_str()));
+    EXPECT_EQ(GetFileAttributesW((folder_.Path() + L"\\data\\EffectPath.unreadable.2.xml").c_str()),
+              INVALID_FILE_ATTRIBUTES)
+        << "a readable file is replaced without a copy";
+}
+
 // Far beyond any real playlist: refused before parsing, with the result of a malformed file.
 TEST_F(PlaylistFileTest, DeepOrHugeFilesGiveAnEmptyList)
 {
