@@ -121,7 +121,10 @@ TEST(Supervision, AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack)
     EXPECT_TRUE(IsWindowVisible(standby));
     RECT area{};
     GetWindowRect(standby, &area);
-    EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXSCREEN));
+    // The whole desktop, every monitor of it.
+    EXPECT_EQ(area.left, GetSystemMetrics(SM_XVIRTUALSCREEN));
+    EXPECT_EQ(area.right - area.left, GetSystemMetrics(SM_CXVIRTUALSCREEN));
+    EXPECT_EQ(area.bottom - area.top, GetSystemMetrics(SM_CYVIRTUALSCREEN));
     std::string log = install.Log();
     for (const char* line : {"missing program, skipped: ", "quarantine for 60 min after 2 failures within 5 min"})
         EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;

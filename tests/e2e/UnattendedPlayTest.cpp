@@ -86,24 +86,30 @@ TEST(UnattendedPlay, ALoneEffectIsTriedAgainAfterItsPausesWhateverTheWatchdogDoe
     EXPECT_TRUE(install.WaitForStarts(0, 3, 5000)) << install.Log();
 }
 
-// Native effects all carry one program name: the next one must not take the exit of the one
-// just ended for it as its own.
-TEST(UnattendedPlay, ARotationStepBetweenTwoEffectsOfOneNameKeepsTheNewOnePlaying)
+// Native effects all carry one program name: a program of that name that ran before the
+// effect started (one on its way out, another installation's) is not the effect, and its
+// fate must not speak for the effect's.
+TEST(UnattendedPlay, AnEarlierProgramOfTheSameNameIsNotTakenForTheEffect)
 {
-    SupervisedInstall install(L"UnattendedSameName", {{"", true, L"a\\effect.exe"}, {"", true, L"b\\effect.exe"}},
-                              kQuick);
+    SupervisedInstall install(L"UnattendedSameName", {{"once crashcode 1500", true, L"lone\\effect.exe"}}, kQuick);
+    std::wstring other = install.Install().Path(L"effects\\other\\effect.exe");
+    CreateDirectoryW(install.Install().Path(L"effects\\other").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((BinFolder() + L"\\pavora_faulty_effect.exe").c_str(), other.c_str(), FALSE));
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION earlier = {};
+    std::wstring command = L"\"" + other + L"\"";
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &earlier));
+    CloseHandle(earlier.hThread);
+    Pump(500);
+
     ASSERT_NO_FATAL_FAILURE(install.Start());
-    install.Launcher().Command(kRotationButton);
     ASSERT_TRUE(install.WaitForStarts(0, 1, 5000)) << install.Log();
-    Pump(1500);
-    install.Launcher().Timer(2);
-    ASSERT_TRUE(install.WaitForStarts(1, 1, 5000)) << install.Log();
-    Pump(3000);
-    std::string log = install.Log();
-    EXPECT_EQ(log.find(" code "), std::string::npos) << "an exit was taken for the new effect's\n" << log;
-    EXPECT_EQ(log.find("early step"), std::string::npos) << log;
-    EXPECT_EQ(install.Starts(0).size(), 1u) << log;
-    EXPECT_EQ(CountProcesses(L"effect.exe"), 1);
+    EXPECT_TRUE(install.WaitForLog("exception 0xC0000005", 6000)) << install.Log();
+    EXPECT_TRUE(install.WaitForStarts(0, 2, 5000)) << "the crashed effect comes back\n" << install.Log();
+    EXPECT_EQ(WaitForSingleObject(earlier.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the other one runs on";
+    TerminateProcess(earlier.hProcess, 0);
+    CloseHandle(earlier.hProcess);
 }
 
 // A hand edit with one bad character: the log says which file and why, standby shows where
