@@ -40,7 +40,7 @@ TEST(Schedule, ClosedHoursEndAtTheirBoundaryWithTheProjectorOnFirstAndTheEntrysP
     testing_support::ProjectorEmulator projector(behaviour);
     SupervisedInstall install(L"ScheduleBoundary", {{""}, {""}},
                               "graceseconds=1\r\n[projector]\r\naddress=127.0.0.1:" + std::to_string(projector.Port()) +
-                                  "\r\nwarmupseconds=20\r\n");
+                                  ", 127.0.0.1:" + std::to_string(projector.Port()) + "\r\nwarmupseconds=20\r\n");
     WritePlaylist(install.Install(), {{install.Path(0), "10"}});
     CreateDirectoryW(install.Install().Path(L"data\\playlists").c_str(), nullptr);
     std::string other(install.Path(1).begin(), install.Path(1).end());
@@ -96,6 +96,13 @@ TEST(Schedule, ClosedHoursEndAtTheirBoundaryWithTheProjectorOnFirstAndTheEntrysP
     }
     EXPECT_NE(status.find("\"answered\": true, \"problem\": null, \"power\": "), std::string::npos) << status;
     EXPECT_NE(status.find("\"lampHours\": 1234, \"errors\": \"000000\""), std::string::npos) << status;
+    // Given twice, switched and reported once: a second series of the same projector would make
+    // the fleet's collector refuse the whole metrics file.
+    EXPECT_NE(install.Log().find(" is given twice; used once"), std::string::npos) << install.Log();
+    EXPECT_EQ(status.find("\"lampHours\": 1234", status.find("\"lampHours\": 1234") + 1), std::string::npos) << status;
+    wchar_t keep[MAX_PATH] = L"";
+    if (GetEnvironmentVariableW(L"PAVORA_KEEP_METRICS", keep, MAX_PATH))
+        CopyFileW(install.Install().Path(L"log\\pavora.prom").c_str(), keep, FALSE);
 }
 
 }  // namespace
