@@ -8,6 +8,7 @@
 
 #include <tinyxml.h>
 
+#include "core/text/XmlFileLimits.h"
 #include "framework/Utf8.h"
 
 namespace schedule {
@@ -71,6 +72,15 @@ std::wstring Problem(int line, const std::wstring& what)
     return L"line " + std::to_wstring(line) + L": " + what;
 }
 
+// The line of `position` in `text`, counted as the parser counts them.
+int LineOf(const char* text, const char* position)
+{
+    int line = 1;
+    for (const char* c = text; c < position; ++c)
+        if (*c == '\n' || (*c == '\r' && c[1] != '\n')) ++line;
+    return line;
+}
+
 bool ReadTimes(const TiXmlElement& element, Entry& entry, std::wstring& error)
 {
     const char* from = element.Attribute("from");
@@ -101,20 +111,26 @@ bool DayHasEntries(const Schedule& schedule, int y, int m, int d)
     return false;
 }
 
-bool Holds(const Entry& entry, const LocalTime& t, int weekday, int yesterdayWeekday, const LocalTime& yesterday)
+// Whether an occurrence of `entry` begins on day `day` (days since 1970), and its span in
+// minutes since 1970, end excluded.
+bool BeginsOn(const Entry& entry, long long day, long long& start, long long& end)
 {
-    bool wraps = !entry.wholeDay && entry.to < entry.from;
     if (entry.kind == Entry::Window) {
-        bool today = (entry.days >> weekday) & 1u;
-        bool fromYesterday = (entry.days >> yesterdayWeekday) & 1u;
-        if (!wraps) return today && t.minute >= entry.from && t.minute < entry.to;
-        return (today && t.minute >= entry.from) || (fromYesterday && t.minute < entry.to);
+        long long weekday = ((day % 7) + 7 + 3) % 7 + 1;
+        if (!((entry.days >> weekday) & 1u)) return false;
+    } else if (DaysFromCivil(entry.year, entry.month, entry.day) != day) {
+        return false;
     }
-    bool isToday = entry.year == t.year && entry.month == t.month && entry.day == t.day;
-    bool isYesterday = entry.year == yesterday.year && entry.month == yesterday.month && entry.day == yesterday.day;
-    if (entry.wholeDay) return isToday;
-    if (!wraps) return isToday && t.minute >= entry.from && t.minute < entry.to;
-    return (isToday && t.minute >= entry.from) || (isYesterday && t.minute < entry.to);
+    start = day * 1440 + (entry.wholeDay ? 0 : entry.from);
+    end = day * 1440 + (entry.wholeDay ? 1440 : entry.to < entry.from ? 1440 + entry.to : entry.to);
+    return true;
+}
+
+Occurrence OccurrenceOn(int entry, long long day)
+{
+    Occurrence occurrence{entry, 0, 0, 0};
+    CivilFromDays(day, occurrence.year, occurrence.month, occurrence.day);
+    return occurrence;
 }
 
 }  // namespace
@@ -140,8 +156,32 @@ LocalTime AddMinutes(const LocalTime& time, long long minutes)
 Schedule Parse(const std::string& text, const std::function<bool(const std::wstring&)>& playlistExists)
 {
     Schedule schedule;
+    // The limits of every XML file of the system: the parser recurses once per level, so a
+    // deeply nested file would overflow the stack.
+    if (text.size() > static_cast<size_t>(tessaly::kXmlSizeLimit)) {
+        schedule.problems.push_back(
+            Problem(1, L"the file is larger than " + std::to_wstring(tessaly::kXmlSizeLimit / (1024 * 1024)) + L" MB"));
+        return schedule;
+    }
+    // Padded with NULs: the parser's reading of a truncated multi-byte character steps up to
+    // three bytes past the end.
+    const std::string padded = text + std::string(8, '\0');
+    const char* start = padded.c_str();
+    // Read as UTF-8, a lead byte takes the next bytes with it whatever they are, a quote or a
+    // '<' included: such a file is read byte for byte.
+    TiXmlEncoding encoding = TIXML_ENCODING_UTF8;
+    if (!tessaly::StepsAsUtf8(start, std::strlen(start))) {
+        encoding = TIXML_ENCODING_LEGACY;
+        if (std::strncmp(start, "\xEF\xBB\xBF", 3) == 0) start += 3;
+    }
+    const char* beyond = start;
+    if (tessaly::XmlNestingDepth(start, tessaly::kXmlDepthLimit, encoding, &beyond) > tessaly::kXmlDepthLimit) {
+        const std::wstring limit = std::to_wstring(tessaly::kXmlDepthLimit);
+        schedule.problems.push_back(Problem(LineOf(padded.c_str(), beyond), L"elements nest deeper than " + limit));
+        return schedule;
+    }
     TiXmlDocument document;
-    document.Parse(text.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    document.Parse(start, nullptr, encoding);
     if (document.Error()) {
         schedule.problems.push_back(Problem(document.ErrorRow(), L"the file is no readable XML (" +
                                                                      Wide(document.ErrorDesc()) + L")"));
@@ -280,17 +320,21 @@ std::string Serialize(const std::vector<Entry>& entries)
 
 int EntryAt(const Schedule& schedule, const LocalTime& time, const std::set<Occurrence>* over)
 {
-    LocalTime yesterday = AddMinutes(time, -1440);
-    int weekday = Weekday(time.year, time.month, time.day);
-    int yesterdayWeekday = weekday == 1 ? 7 : weekday - 1;
-    bool dated = DayHasEntries(schedule, time.year, time.month, time.day);
+    const long long today = DaysFromCivil(time.year, time.month, time.day);
+    const long long now = today * 1440 + time.minute;
+    const bool dated = DayHasEntries(schedule, time.year, time.month, time.day);
     int chosen = -1;
     for (size_t i = 0; i < schedule.entries.size(); ++i) {
         const Entry& entry = schedule.entries[i];
-        if (entry.kind == Entry::Window && dated) continue;
-        if (!Holds(entry, time, weekday, yesterdayWeekday, yesterday)) continue;
-        if (over && over->count(OccurrenceAt(schedule, static_cast<int>(i), time))) continue;
-        chosen = static_cast<int>(i);
+        // Yesterday's span may run past midnight; a Day entry replaces only the Windows that
+        // begin on its date.
+        for (long long began = today - 1; began <= today; ++began) {
+            long long start = 0, end = 0;
+            if (!BeginsOn(entry, began, start, end) || now < start || now >= end) continue;
+            if (entry.kind == Entry::Window && began == today && dated) continue;
+            if (over && over->count(OccurrenceOn(static_cast<int>(i), began))) continue;
+            chosen = static_cast<int>(i);
+        }
     }
     return chosen;
 }
@@ -311,46 +355,70 @@ long long MinutesSinceEpoch(const LocalTime& time)
 
 int ScheduleClock::Evaluate(const Schedule& schedule, const LocalTime& now)
 {
-    long long minutes = MinutesSinceEpoch(now);
-    int entry = EntryAt(schedule, now, &over_);
-    if (entry != current_) {
-        if (current_ >= 0 && minutes >= last_) over_.insert(playing_);
-        if (entry >= 0) playing_ = OccurrenceAt(schedule, entry, now);
-        current_ = entry;
+    const long long minutes = MinutesSinceEpoch(now);
+    // Spans whose end the clock passed going forward are over, whatever held meanwhile; going
+    // back ends nothing. What began days ago can no longer come back.
+    const long long today = DaysFromCivil(now.year, now.month, now.day);
+    if (evaluated_ && minutes > last_) {
+        long long first = (last_ >= 0 ? last_ : last_ - 1439) / 1440 - 1;
+        if (first < today - 3) first = today - 3;
+        for (long long day = first; day <= today; ++day) {
+            for (size_t i = 0; i < schedule.entries.size(); ++i) {
+                long long start = 0, end = 0;
+                if (BeginsOn(schedule.entries[i], day, start, end) && end > last_ && end <= minutes)
+                    over_.insert(OccurrenceOn(static_cast<int>(i), day));
+            }
+        }
     }
     last_ = minutes;
-    // What ended days ago can no longer come back.
-    LocalTime old = AddMinutes(now, -3 * 1440);
+    evaluated_ = true;
     for (auto it = over_.begin(); it != over_.end();) {
-        LocalTime began;
-        began.year = it->year, began.month = it->month, began.day = it->day;
-        if (MinutesSinceEpoch(began) < MinutesSinceEpoch(old)) it = over_.erase(it);
+        if (DaysFromCivil(it->year, it->month, it->day) < today - 3) it = over_.erase(it);
         else ++it;
     }
-    return entry;
+    return EntryAt(schedule, now, &over_);
 }
 
 void ScheduleClock::Forget()
 {
     over_.clear();
-    current_ = -1;
-    last_ = -1;
+    evaluated_ = false;
+}
+
+bool ScheduleClock::NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
+                               long long horizonMinutes) const
+{
+    // What is in force changes only at a start, an end or midnight: the clock is run on a
+    // copy through those minutes alone.
+    std::set<int> boundaries = {0};
+    for (const Entry& entry : schedule.entries) {
+        if (entry.wholeDay) continue;
+        boundaries.insert(entry.from);
+        boundaries.insert(entry.to % 1440);
+    }
+    ScheduleClock ahead(*this);
+    const int now = ahead.Evaluate(schedule, time);
+    const long long start = MinutesSinceEpoch(time);
+    for (long long day = DaysFromCivil(time.year, time.month, time.day);; ++day) {
+        for (int minute : boundaries) {
+            long long at = day * 1440 + minute;
+            if (at <= start) continue;
+            if (at > start + horizonMinutes) return false;
+            LocalTime later = AddMinutes(time, at - start);
+            int entry = ahead.Evaluate(schedule, later);
+            if (entry != now) {
+                next = later;
+                nextEntry = entry;
+                return true;
+            }
+        }
+    }
 }
 
 bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
                 long long horizonMinutes)
 {
-    int now = EntryAt(schedule, time);
-    for (long long step = 1; step <= horizonMinutes; ++step) {
-        LocalTime later = AddMinutes(time, step);
-        int entry = EntryAt(schedule, later);
-        if (entry != now) {
-            next = later;
-            nextEntry = entry;
-            return true;
-        }
-    }
-    return false;
+    return ScheduleClock().NextChange(schedule, time, next, nextEntry, horizonMinutes);
 }
 
 }  // namespace schedule

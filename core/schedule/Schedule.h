@@ -71,34 +71,38 @@ std::wstring DateText(int year, int month, int day);
 std::string Serialize(const std::vector<Entry>& entries);
 
 // The entry in force at `time`: the index of the latest entry that holds, or -1 outside
-// every entry. On a date that has Day entries, no Window holds. Occurrences in `over` hold
-// no more: a clock set back (the hour that comes twice when daylight saving ends) does not
-// play a span again that already ended.
+// every entry. A date that has Day entries replaces the Windows that begin on it (one that
+// began the night before runs on past midnight). Occurrences in `over` hold no more: a
+// clock set back (the hour that comes twice when daylight saving ends) does not play a span
+// again that already ended.
 int EntryAt(const Schedule& schedule, const LocalTime& time, const std::set<Occurrence>* over = nullptr);
 // The occurrence of `entry` that holds at `time` (the entry must hold then).
 Occurrence OccurrenceAt(const Schedule& schedule, int entry, const LocalTime& time);
 
-// The entry in force as the clock goes: like EntryAt, but a span that ended as the clock
-// went forward does not hold again when the clock is set back over it (so each span plays
-// once on the 25-hour day), while one left because the clock went back before its start
-// goes on when its time comes again.
+// The entry in force as the clock goes: like EntryAt, but a span whose end the clock passed
+// going forward does not hold again when the clock is set back over it (so each span plays
+// once on the 25-hour day). A span that a later entry interrupted, or that the clock went
+// back before, holds again for the rest of its time.
 class ScheduleClock {
 public:
     int Evaluate(const Schedule& schedule, const LocalTime& now);
     void Forget();
+    // The next minute after `time`, within `horizonMinutes`, at which Evaluate would give
+    // another entry (or none), going on from this clock's state; false when nothing changes
+    // in that time.
+    bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
+                    long long horizonMinutes = 8 * 1440) const;
 
 private:
     std::set<Occurrence> over_;
-    int current_ = -1;
-    Occurrence playing_{};
-    long long last_ = -1;  // minutes since 1970 of the last evaluation
+    bool evaluated_ = false;
+    long long last_ = 0;  // minutes since 1970 of the last evaluation
 };
 
 // Minutes since 1970-01-01 00:00 of a local time, for comparing two.
 long long MinutesSinceEpoch(const LocalTime& time);
 
-// The next minute after `time`, within `horizonMinutes`, at which another entry (or none)
-// is in force; false when nothing changes in that time.
+// NextChange of a clock that starts at `time`.
 bool NextChange(const Schedule& schedule, const LocalTime& time, LocalTime& next, int& nextEntry,
                 long long horizonMinutes = 8 * 1440);
 

@@ -378,9 +378,12 @@ bool CSchedulePage::OnApply()
 {
     std::vector<projector::Address> addresses;
     std::wstring error, text = kit::ReadText(Handle(), IDC_SCHEDULE_ADDRESS);
-    if (projector::ParseAddresses(text, addresses, error)) return true;
-    Refuse(L"231", L"\n" + text + L"\n" + error);
-    return false;
+    if (!projector::ParseAddresses(text, addresses, error)) {
+        Refuse(L"231", L"\n" + text + L"\n" + error);
+        return false;
+    }
+    Store();
+    return true;
 }
 
 void CSchedulePage::Store()
@@ -392,7 +395,6 @@ void CSchedulePage::Store()
         option::SheetSaveFailures().Note(written, kScheduleFile);
         if (written) changed_ = false;
     }
-    // An address that does not read is kept as typed: the launcher says so in its log.
     std::wstring address = kit::ReadText(Handle(), IDC_SCHEDULE_ADDRESS);
     std::wstring password = kit::ReadText(Handle(), IDC_SCHEDULE_PASSWORD);
     if (address != address_ && option::NoteConfigWrite(config::WriteString(config::kProjectorAddress, address.c_str())))
@@ -400,9 +402,4 @@ void CSchedulePage::Store()
     if (password != password_ &&
         option::NoteConfigWrite(config::WriteString(config::kProjectorPassword, password.c_str())))
         password_ = password;
-}
-
-void CSchedulePage::OnDestroy()
-{
-    Store();
 }

@@ -7,8 +7,8 @@
 
 // The weekly schedule and the projectors it switches: entries added, changed and deleted
 // from the fields beside the list, each checked as it is entered. The schedule file and
-// the projector keys are written when the window goes, whichever way the sheet closed,
-// and only when they changed.
+// the projector keys are written on OK and Apply, and only when they changed; Cancel
+// leaves them as they were.
 class CSchedulePage : public kit::PropertyPage {
 public:
     static constexpr UINT kTriedMessage = WM_APP + 0x120;
@@ -17,17 +17,17 @@ public:
     ~CSchedulePage() override;
 
     const std::vector<schedule::Entry>& Entries() const { return entries_; }
-    // What the page stores when its window goes.
+    // What the page stores on OK and Apply.
     void Store();
 
 protected:
     BOOL OnInitDialog() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnNotify(int id, NMHDR* header, LRESULT& result) override;
-    // OK with an address that does not read: told, and the sheet stays open.
+    // OK and Apply store the page; with an address that does not read nothing is stored:
+    // told, and the sheet stays open.
     bool OnApply() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
-    void OnDestroy() override;
 
 private:
     HWND List() const;

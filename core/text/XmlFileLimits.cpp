@@ -14,7 +14,7 @@ namespace {
 // place where the parser would stop ends the walk.
 class NestingProbe : public TiXmlDocument {
 public:
-    int Measure(const char* p, int limit, TiXmlEncoding encoding)
+    int Measure(const char* p, int limit, TiXmlEncoding encoding, const char** beyond)
     {
         if (!p || !*p) return 0;
         const unsigned char* bytes = reinterpret_cast<const unsigned char*>(p);
@@ -42,7 +42,10 @@ public:
                     // The parser enters an element, empty or not, one level down.
                     int depth = static_cast<int>(endTags.size()) + 1;
                     if (depth > deepest) deepest = depth;
-                    if (deepest > limit) break;
+                    if (deepest > limit) {
+                        if (beyond) *beyond = p;
+                        break;
+                    }
                     p = StartTag(p, encoding, endTags);
                 } else {
                     p = node->Parse(p, nullptr, encoding);
@@ -137,10 +140,10 @@ size_t XmlPrintedSize(const TiXmlDocument& document, size_t limit)
     return total;
 }
 
-int XmlNestingDepth(const char* text, int limit, TiXmlEncoding encoding)
+int XmlNestingDepth(const char* text, int limit, TiXmlEncoding encoding, const char** beyond)
 {
     NestingProbe probe;
-    return probe.Measure(text, limit, encoding);
+    return probe.Measure(text, limit, encoding, beyond);
 }
 
 bool StepsAsUtf8(const char* text, size_t length)

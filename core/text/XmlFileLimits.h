@@ -20,8 +20,10 @@ constexpr int kXmlDepthLimit = 256;               // elements inside one another
 bool LoadXmlWithinLimits(FILE* file, TiXmlDocument& document);
 
 // How deep the parser would nest elements reading `text` (up to its first NUL),
-// measured without recursion; stops counting once `limit` is passed.
-int XmlNestingDepth(const char* text, int limit, TiXmlEncoding encoding = TIXML_ENCODING_UNKNOWN);
+// measured without recursion; stops counting once `limit` is passed, with `beyond` (when
+// given) at the element that passed it.
+int XmlNestingDepth(const char* text, int limit, TiXmlEncoding encoding = TIXML_ENCODING_UNKNOWN,
+                    const char** beyond = nullptr);
 
 // False when some lead byte of UTF-8 is not followed by its continuation bytes: the
 // parser's UTF-8 reading would then swallow whatever follows it.

@@ -160,6 +160,7 @@ int RunChild(const Reader& reader, long first, long count, uint32_t seed, const 
     CreateDirectoryW(folder.c_str(), nullptr);
     CreateDirectoryW((folder + L"\\Bin").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\data").c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\data\\playlists").c_str(), nullptr);
     SetCurrentDirectoryW(folder.c_str());
 
     Inputs inputs(reader, ReaderNumber(reader), seed);

@@ -1,6 +1,7 @@
 #include "tests/fuzz/Readers.h"
 
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <cmath>
 #include <cwchar>
@@ -8,12 +9,18 @@
 
 #include "core/effects/Playlist.h"
 #include "core/effects/PlaylistEditing.h"
+#include "core/effects/PlaylistFile.h"
 #include "core/frame/CameraList.h"
 #include "core/frame/TrackerFiles.h"
+#include "core/projector/Pjlink.h"
+#include "core/projector/ProjectorSwitch.h"
+#include "core/schedule/Schedule.h"
 #include "core/settings/VideoSourceClick.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
 #include "core/text/ofxXmlSettings.h"
+#include "framework/FileBytes.h"
+#include "framework/Utf8.h"
 #include "tests/fuzz/InfReader.h"
 #include "tests/support/TestFiles.h"
 
@@ -89,6 +96,13 @@ bool SameTime(float first, float second)
 std::string Playlist(const std::string& bytes)
 {
     MakeEffectPrograms();
+    // The save keeps a copy of each unreadable list, a thousand at most; every input starts
+    // without the copies of the inputs before it.
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW(L"data\\EffectPath.unreadable*.xml", &found);
+    for (BOOL more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &found))
+        DeleteFileW((std::wstring(L"data\\") + found.cFileName).c_str());
+    if (find != INVALID_HANDLE_VALUE) FindClose(find);
     EffectList first, second;
     tessaly::LoadPlaylist(tessaly::kPlaylistFile, first);
     std::string unchanged = Unchanged(tessaly::kPlaylistFile, bytes);
@@ -181,6 +195,105 @@ std::string CameraFile(const std::string& bytes)
     return std::string();
 }
 
+std::string Narrow(const std::wstring& text)
+{
+    return kit::ToUtf8(text);
+}
+
+// A closed entry's playlist is not written: nothing plays it.
+std::string Describe(const schedule::Entry& e)
+{
+    std::ostringstream text;
+    text << e.kind << '|' << e.days << '|' << e.year << '-' << e.month << '-' << e.day << '|' << e.wholeDay << '|'
+         << e.from << '-' << e.to << '|' << e.off << '|' << (e.off ? "" : Narrow(e.playlist)) << ';';
+    return text.str();
+}
+
+// The launcher's road (read within its size limit, the entry in force and the next change
+// along a few days) and the settings page's (the entries written back read the same).
+std::string ScheduleFile(const std::string& bytes)
+{
+    const wchar_t* path = L"data\\Schedule.xml";
+    // Playlists that the seeds name, so that their entries are taken.
+    for (const wchar_t* list : {L"data\\playlists\\Evening.xml", L"data\\playlists\\早场.xml"})
+        if (!PathFileExistsW(list)) testing_support::WriteBytes(list, "<Effects />");
+    std::string text;
+    kit::ReadFileBytes(path, text);
+    schedule::Schedule read =
+        schedule::Parse(text, [](const std::wstring& playlist) { return PathFileExistsW(playlist.c_str()) != FALSE; });
+    std::string unchanged = Unchanged(path, bytes);
+    if (!unchanged.empty()) return unchanged;
+    for (const std::wstring& problem : read.problems) {
+        size_t digits = problem.find_first_not_of(L"0123456789", 5);
+        if (problem.compare(0, 5, L"line ") != 0 || digits == 5 || problem.compare(digits, 2, L": ") != 0)
+            return "a problem without its line: " + Narrow(problem);
+    }
+    const int count = static_cast<int>(read.entries.size());
+    schedule::ScheduleClock clock;
+    schedule::LocalTime at;  // Christmas Eve, or the date of the first entry that has one
+    at.year = 2026, at.month = 12, at.day = 24;
+    if (count && read.entries[0].kind == schedule::Entry::Day)
+        at.year = read.entries[0].year, at.month = read.entries[0].month, at.day = read.entries[0].day;
+    for (int step = 0; step < 16; ++step, at = schedule::AddMinutes(at, 181)) {
+        int entry = clock.Evaluate(read, at);
+        if (entry < -1 || entry >= count) return "the clock chose entry " + std::to_string(entry);
+    }
+    schedule::LocalTime next;
+    int nextEntry = -2;
+    if (clock.NextChange(read, at, next, nextEntry, 2 * 1440) &&
+        (nextEntry < -1 || nextEntry >= count || schedule::MinutesSinceEpoch(next) <= schedule::MinutesSinceEpoch(at)))
+        return "the next change was entry " + std::to_string(nextEntry);
+    schedule::Schedule again =
+        schedule::Parse(schedule::Serialize(read.entries), [](const std::wstring&) { return true; });
+    std::string first, second;
+    for (const schedule::Entry& entry : read.entries) first += Describe(entry);
+    for (const schedule::Entry& entry : again.entries) second += Describe(entry);
+    if (first != second || !again.problems.empty()) return "round trip: " + first + " became " + second;
+    return std::string();
+}
+
+// The [projector] section as the launcher reads it; the addresses that read keep reading
+// the same as the log writes them.
+std::string ProjectorSection(const std::string& bytes)
+{
+    using namespace tessaly::config;
+    WritePrivateProfileStringW(nullptr, nullptr, nullptr, kPath);
+    std::wstring text = ReadString(kProjectorAddress);
+    ReadString(kProjectorPassword);
+    GetPrivateProfileIntW(L"projector", L"warmupseconds", 60, kPath);
+    std::string unchanged = Unchanged(kPath, bytes);
+    if (!unchanged.empty()) return unchanged;
+    std::vector<projector::Address> addresses, again;
+    std::wstring error;
+    if (!projector::ParseAddresses(text, addresses, error))
+        return error.empty() ? "refused without saying why: " + Narrow(text) : std::string();
+    std::wstring written;
+    for (const projector::Address& address : addresses) {
+        if (address.host.empty() || address.host.find_first_of(" \t,") != std::string::npos || address.port == 0)
+            return "taken: \"" + address.host + "\" port " + std::to_string(address.port);
+        written += (written.empty() ? L"" : L", ") + projector::AddressText(address);
+    }
+    bool same = projector::ParseAddresses(written, again, error) && again.size() == addresses.size();
+    for (size_t i = 0; same && i < again.size(); ++i)
+        same = again[i].host == addresses[i].host && again[i].port == addresses[i].port;
+    return same ? std::string() : "round trip: " + Narrow(text) + " became " + Narrow(written);
+}
+
+// A playlist of the schedule, as the launcher loads it before it plays.
+std::string SchedulePlaylist(const std::string& bytes)
+{
+    const wchar_t* path = L"data\\playlists\\Morning.xml";
+    EffectList list;
+    bool loaded = tessaly::LoadPlaylist(path, list);
+    std::string unchanged = Unchanged(path, bytes);
+    if (!unchanged.empty()) return unchanged;
+    if (!loaded && !list.empty()) return "a file that did not load left entries";
+    for (const EffectEntry& entry : list)
+        if (!entry.path[0] || wcsnlen(entry.path, std::size(entry.path)) == std::size(entry.path))
+            return "an entry without a path that ends";
+    return std::string();
+}
+
 }  // namespace
 
 const std::vector<Reader>& Readers()
@@ -192,6 +305,9 @@ const std::vector<Reader>& Readers()
         {"tracker", L"data\\ConfigLight.xml", false, TrackerFile},
         {"cameras", L"data\\multiplexer_settings.xml", false, CameraFile},
         {"inf", kInfFile, false, CheckInfFile},
+        {"schedule", L"data\\Schedule.xml", false, ScheduleFile},
+        {"projector", L"Bin\\config.ini", false, ProjectorSection},
+        {"playlists", L"data\\playlists\\Morning.xml", false, SchedulePlaylist},
     };
     return readers;
 }

@@ -217,11 +217,8 @@ TEST_F(SchedulePage, NonsenseIsRefusedWhenItIsEnteredAndAnUnchangedFileIsLeftAlo
         },
     };
     sheet.DoModal();
-    // Added and deleted again: the entries are the file's, written back in the page's form.
-    schedule::Schedule stored =
-        schedule::Parse(folder.Read(L"data\\Schedule.xml"), [](const std::wstring&) { return true; });
-    ASSERT_EQ(stored.entries.size(), 1u);
-    EXPECT_EQ(stored.entries[0].from, 600);
+    // Added and deleted again, then cancelled: the file as it was.
+    EXPECT_EQ(folder.Read(L"data\\Schedule.xml"), file);
 
     DrivenOptionSheet untouched;
     untouched.steps = {[](DrivenOptionSheet& s) { s.Select(kSchedulePage); },
@@ -229,6 +226,34 @@ TEST_F(SchedulePage, NonsenseIsRefusedWhenItIsEnteredAndAnUnchangedFileIsLeftAlo
     folder.Write(L"data\\Schedule.xml", file);
     untouched.DoModal();
     EXPECT_EQ(folder.Read(L"data\\Schedule.xml"), file);
+}
+
+// Cancel after entries, the address and the password were changed leaves the file and the
+// projector keys as they were.
+TEST_F(SchedulePage, CancelLeavesTheFileAndTheProjectorKeysAsTheyWere)
+{
+    touch_tests::InstallFolder folder(L"SchedulePageCancel");
+    folder.WriteConfig("[config]\r\nDEVICETYPE=0\r\n[projector]\r\naddress=10.0.0.5\r\npassword=old\r\n");
+    const std::string file = "<Schedule>\n<Window days=\"1\" from=\"10:00\" to=\"11:00\" off=\"1\" />\n</Schedule>\n";
+    folder.Write(L"data\\Schedule.xml", file);
+    DrivenOptionSheet sheet;
+    sheet.steps = {
+        [](DrivenOptionSheet& s) { s.Select(kSchedulePage); },
+        [&](DrivenOptionSheet& s) {
+            HWND page = s.SchedulePage().Handle();
+            ASSERT_NE(page, nullptr);
+            Fill(page, {{6, 7}, L"", L"10:00", L"18:00", true, L""});
+            Click(page, IDC_SCHEDULE_ADD);
+            ASSERT_EQ(Rows(page), 2);
+            kit::WriteText(page, IDC_SCHEDULE_ADDRESS, L"10.0.0.6");
+            kit::WriteText(page, IDC_SCHEDULE_PASSWORD, L"new");
+            s.Press(PSBTN_CANCEL);
+        },
+    };
+    sheet.DoModal();
+    EXPECT_EQ(folder.Read(L"data\\Schedule.xml"), file);
+    EXPECT_EQ(tessaly::config::ReadString(tessaly::config::kProjectorAddress), L"10.0.0.5");
+    EXPECT_EQ(tessaly::config::ReadString(tessaly::config::kProjectorPassword), L"old");
 }
 
 }  // namespace

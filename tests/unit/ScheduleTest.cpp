@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/schedule/Schedule.h"
 
@@ -123,6 +124,15 @@ TEST(ScheduleTest, BadEntriesAreReportedWithTheirLineAndSkipped)
         EXPECT_TRUE(read.entries.empty());
         EXPECT_EQ(read.problems.size(), 1u) << file;
     }
+    // Nested past the limit of every XML file, at its line 257: refused before the parser's
+    // recursion overflows the stack.
+    std::string deep = "<Schedule>\n";
+    for (int i = 0; i < 20000; ++i) deep += "<a>\n";
+    schedule::Schedule refused = Read(deep);
+    ASSERT_EQ(refused.problems.size(), 1u);
+    EXPECT_EQ(refused.problems[0].rfind(L"line 257: elements nest deeper than 256", 0), 0u);
+    EXPECT_EQ(Read("<Schedule><Window days=\"1\" from=\"09:00\" to=\"10:00\" playlist=\"A\xC3\" off=\"1\" /></Schedule>")
+                  .entries.size(), 1u) << "a byte that is no UTF-8 swallows no quote";
 }
 
 TEST(ScheduleTest, DatesAndWeekdaysAcrossMonthsYearsAndLeapDays)
@@ -205,6 +215,84 @@ TEST(ScheduleTest, WrittenEntriesReadBackTheSame)
         EXPECT_EQ(a.playlist, b.playlist) << i;
     }
     EXPECT_NE(text.find("to=\"24:00\""), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// The clock going minute by minute as the wall clock shows it, one plan at a time: a span that
+// a later entry interrupted holds again after it; a Day entry keeps last night's window
+// past midnight; on the 23-hour day (02:00 jumps to 03:00) and the 25-hour day (03:00
+// goes back to 02:00) each span holds once. `nextIn`: minutes to the change the clock predicts.
+TEST(ScheduleTest, TheClockHoldsWhatTheFileSaysThroughInterruptionsDatesAndDaylightSaving)
+{
+    const char* const plans[] = {
+        "<Schedule><Window days=\"1234567\" from=\"18:00\" to=\"09:00\" off=\"1\" />"
+        "<Window days=\"5\" from=\"20:00\" to=\"22:00\" playlist=\"Late.xml\" /></Schedule>",
+        "<Schedule><Window days=\"1234567\" from=\"22:00\" to=\"08:30\" off=\"1\" />"
+        "<Day date=\"2026-12-25\" from=\"10:00\" to=\"16:00\" playlist=\"Eve.xml\" /></Schedule>",
+        "<Schedule><Window days=\"1234567\" from=\"01:30\" to=\"02:50\" playlist=\"X.xml\" />"
+        "<Window days=\"1234567\" from=\"02:10\" to=\"02:30\" playlist=\"Y.xml\" />"
+        "<Window days=\"1234567\" from=\"02:40\" to=\"03:30\" playlist=\"Z.xml\" /></Schedule>",
+        "<Schedule><Window days=\"1234567\" from=\"22:00\" to=\"07:00\" off=\"1\" />"
+        "<Window days=\"1234567\" from=\"01:30\" to=\"02:30\" playlist=\"A.xml\" />"
+        "<Window days=\"1234567\" from=\"02:15\" to=\"03:30\" playlist=\"B.xml\" /></Schedule>",
+    };
+    enum { Ticks, Jumps };  // how the clock came here from the moment before
+    const struct {
+        int plan;
+        LocalTime at;
+        int came;
+        int entry;
+        const char* what;
+        int nextIn, nextEntry;
+    } moments[] = {
+        {0, At(2026, 12, 11, 17, 0), Ticks, -1, "Friday before the closed hours", 0, 0},
+        {0, At(2026, 12, 11, 20, 0), Ticks, 1, "the late show interrupts them", 120, 0},
+        {0, At(2026, 12, 11, 22, 0), Ticks, 0, "closed again after the late show", 660, -1},
+        {0, At(2026, 12, 12, 9, 0), Ticks, -1, "until their end", 0, 0},
+        {1, At(2026, 12, 24, 23, 0), Ticks, 0, "closed on Christmas Eve", 570, -1},
+        {1, At(2026, 12, 25, 3, 0), Ticks, 0, "a Day entry keeps last night's tail", 0, 0},
+        {1, At(2026, 12, 25, 10, 0), Ticks, 1, "the Day entry", 0, 0},
+        {1, At(2026, 12, 25, 22, 0), Ticks, -1, "the window of the Day's own date is replaced", 0, 0},
+        {2, At(2027, 10, 31, 1, 30), Ticks, 0, "X", 0, 0},
+        {2, At(2027, 10, 31, 2, 10), Ticks, 1, "Y interrupts X", 0, 0},
+        {2, At(2027, 10, 31, 2, 30), Ticks, 0, "X goes on after Y", 0, 0},
+        {2, At(2027, 10, 31, 2, 59), Ticks, 2, "Z in the last minute of summer time", 0, 0},
+        {2, At(2027, 10, 31, 2, 0), Jumps, -1, "set back: X ended, it does not hold again", 40, 2},
+        {2, At(2027, 10, 31, 2, 20), Ticks, -1, "nor does Y", 0, 0},
+        {2, At(2027, 10, 31, 2, 40), Ticks, 2, "Z had not ended: it goes on", 0, 0},
+        {2, At(2027, 10, 31, 3, 30), Ticks, -1, "Z's end", 0, 0},
+        {3, At(2027, 3, 27, 23, 0), Ticks, 0, "closed on Saturday night", 0, 0},
+        {3, At(2027, 3, 28, 1, 59), Ticks, 1, "A interrupts, to the last minute of winter time", 0, 0},
+        {3, At(2027, 3, 28, 3, 0), Jumps, 2, "B began in the skipped hour: the rest of it plays", 30, 0},
+        {3, At(2027, 3, 28, 3, 30), Ticks, 0, "closed again after B", 0, 0},
+        {3, At(2027, 3, 28, 7, 0), Ticks, -1, "the night's end", 0, 0},
+    };
+    std::vector<schedule::Schedule> read;
+    for (const char* plan : plans) read.push_back(Read(plan));
+    schedule::ScheduleClock clock;
+    int plan = -1;
+    LocalTime last;
+    for (const auto& m : moments) {
+        const schedule::Schedule& file = read[static_cast<size_t>(m.plan)];
+        if (m.plan != plan) {
+            clock = schedule::ScheduleClock();
+        } else if (m.came == Ticks) {
+            const long long minutes = schedule::MinutesSinceEpoch(m.at) - schedule::MinutesSinceEpoch(last);
+            for (long long tick = 1; tick < minutes; ++tick) clock.Evaluate(file, schedule::AddMinutes(last, tick));
+        }
+        plan = m.plan;
+        last = m.at;
+        EXPECT_EQ(clock.Evaluate(file, m.at), m.entry) << m.what;
+        if (!m.nextIn) continue;
+        LocalTime next;
+        int entry = -2;
+        ASSERT_TRUE(clock.NextChange(file, m.at, next, entry)) << m.what;
+        EXPECT_EQ(schedule::MinutesSinceEpoch(next) - schedule::MinutesSinceEpoch(m.at), m.nextIn) << m.what;
+        EXPECT_EQ(entry, m.nextEntry) << m.what;
+    }
 }
 
 }  // namespace
