@@ -6,30 +6,26 @@
 #include <cwchar>
 #include <vector>
 
+#include "core/effects/PlaylistFile.h"
 #include "core/library/TessalyApi.h"
 #include "framework/Application.h"
 #include "framework/CriticalSection.h"
 #include "framework/DataExchange.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
+#include "framework/PostToWindow.h"
+#include "launcher/BarWiring.h"
 #include "launcher/EffectPathCheck.h"
 #include "launcher/LanguageText.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/MediaShow.h"
-#include "launcher/PavoraMessages.h"
 #include "launcher/TrayResources.h"
 #include "launcher/resource.h"
-#include "core/effects/PlaylistFile.h"
-#include "launcher/supervision/EffectProcesses.h"
 
 namespace {
 
-// Timer 1 hides the bar once after start-up; 2 to 4 belong to the rotation, 5 to 7 to
-// the supervision.
-constexpr UINT_PTR kHideTimer = 1;
-// The supervision's watch thread reports here; the projectors' switch says they are on.
-constexpr UINT kSupervisionMessage = WM_APP + 20;
-constexpr UINT kProjectorsReadyMessage = WM_APP + 21;
+using launcher::Command;
+using launcher::Request;
 
 // The files the settings sheet may write, and when each was last written.
 const wchar_t* const kSettingsFiles[] = {L"Bin\\config.ini", L"data\\EffectPath.xml", L"data\\ConfigLight.xml",
@@ -48,14 +44,6 @@ std::vector<ULONGLONG> WriteTimes()
     }
     return times;
 }
-// The system time in FILETIME units: the effect's processes are those made after it.
-ULONGLONG SystemTimeNow()
-{
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-}
-
 // The system's own words for an error, for the log.
 std::wstring ErrorText(DWORD error)
 {
@@ -99,27 +87,13 @@ void OnPoint()
 
 }  // namespace
 
-CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG), rotation_(static_cast<launcher::RotationHost&>(*this))
+CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG)
 {
     ThePointLock();  // ready before the library is handed the callback
     icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
 CPavoraDlg::~CPavoraDlg() = default;
-
-void CPavoraDlg::StartSupervision()
-{
-    supervision::SuperviseSettings settings = supervision::SuperviseSettings::Read(L"Bin\\config.ini");
-    // Inherited by every program the launcher starts: an effect that crashes then ends,
-    // rather than leaving a crash box on the projection.
-    if (settings.on) SetErrorMode(SetErrorMode(0) | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
-    wchar_t folder[MAX_PATH] = L"";
-    GetCurrentDirectoryW(MAX_PATH, folder);
-    supervisor_.reset(new supervision::Supervisor(Handle(), kSupervisionMessage,
-                                                  static_cast<supervision::SupervisorHost&>(*this), settings, folder));
-    supervisor_->LauncherStarted();
-    LoadSchedule(false);
-}
 
 BOOL CPavoraDlg::OnInitDialog()
 {
@@ -134,17 +108,36 @@ BOOL CPavoraDlg::OnInitDialog()
     if (!penMode_) EnableWindow(Item(IDC_BTN_QUICK), FALSE);
     SetPointCallBackMethod(OnPoint);
     RegisterHotKeys();
-
-    bool readable = AnalysisEffectXml() != 0;
-    effects_ = GetEffectPlayInfo();
-    mainList_ = std::shared_ptr<const EffectList>(effects_, [](const EffectList*) {});
-    rotation_.SetPlaylist(mainList_);
-    StartSupervision();
-    if (!readable) ReportUnreadablePlaylist();
-    ChooseStartupAction();
-
+    Open();
     InitData(this);
     return TRUE;
+}
+
+void CPavoraDlg::Open()
+{
+    std::wstring problem;
+    if (!AnalysisEffectXml()) {
+        // The library says only that it failed; the reason is read again here for the log.
+        EffectList scratch;
+        if (tessaly::LoadPlaylist(L"data\\EffectPath.xml", scratch, &problem)) problem.clear();
+    }
+    playback_.reset(new launcher::Playback(Handle(), static_cast<launcher::PlaybackHost&>(*this)));
+    switch (playback_->Open(GetEffectPlayInfo(), problem, penMode_)) {
+    case launcher::Playback::Opening::LoneEffect:
+        SetTimer(Handle(), launcher::kHideTimer, kHideAfterEffect, nullptr);
+        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
+        break;
+    case launcher::Playback::Opening::Rotation:
+        SetTimer(Handle(), launcher::kHideTimer, kHideAfterStart, nullptr);
+        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
+        break;
+    case launcher::Playback::Opening::Nothing:
+        if (penMode_ && IsWindows7TouchMode() && launcher::StartsMediaShow()) {
+            launcher::RunMediaShow(Handle(), penMode_);
+            SetTimer(Handle(), launcher::kHideTimer, kHideAfterStart, nullptr);
+        }
+        break;
+    }
 }
 
 void CPavoraDlg::FillPointCounts()
@@ -176,44 +169,44 @@ void CPavoraDlg::RegisterHotKeys()
         kit::ShowMessageBox(Handle(), L"关闭快捷键冲突\nALT+ESC被占用", L"信息提示", MB_OK);
 }
 
-void CPavoraDlg::ChooseStartupAction()
+std::wstring CPavoraDlg::Execute(const Request& request)
 {
-    // A schedule plays from the start, as "auto" would.
-    if (schedule_->Active()) {
-        schedule_->Resume();
-        SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
-        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
-        return;
-    }
-    size_t count = effects_ ? effects_->size() : 0;
-    // Entries whose program is missing stay in the list but play no part in the choice: a
-    // playlist of one present program plays it alone, as it always did.
-    std::vector<std::wstring> present;
-    for (int i = 0; i < rotation_.Count(); ++i)
-        if (PathFileExistsW(RotationPath(i).c_str())) present.push_back(RotationPath(i));
-    if (present.size() == 1) {
-        std::wstring path = present.front();
-        if (StartAndWatch(path, supervision::StartReason::Startup, false)) {
-            ownEffectPath_ = &path;
-            SendMessageW(Handle(), launcher::kEffectStartedMessage, reinterpret_cast<WPARAM>(&path), 0);
-            ownEffectPath_ = nullptr;
-            SetTimer(Handle(), kHideTimer, kHideAfterEffect, nullptr);
-            SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
-        }
-    } else if (!penMode_) {
-        if (count == 0 && launcher::IsAutoRotation() && !playlistProblem_.empty()) {
-            // Where the rotation would play: the standby picture, not the desktop.
-            supervisor_->Standby(L"the playlist data\\EffectPath.xml cannot be read");
-        } else if (count > 0 && launcher::IsAutoRotation()) {
-            nextStart_ = supervision::StartReason::Startup;
-            rotation_.Toggle();
-            nextStart_ = supervision::StartReason::RotationStep;
-            SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
-            SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
-        }
-    } else if (IsWindows7TouchMode() && launcher::StartsMediaShow()) {
+    switch (request.command) {
+    case Command::OpenSettings:
+        OpenSettings();
+        return L"";
+    case Command::Calibrate:
+        OnCalibrate();
+        return L"";
+    case Command::EndCalibration:
+        CloseCab();
+        return L"";
+    case Command::ShowBar:
+        Show(SW_SHOWNORMAL);
+        return L"";
+    case Command::HideBar:
+        Show(SW_HIDE);
+        return L"";
+    case Command::QuickToolBar:
+        ShowQuickToolBar(SW_SHOWNORMAL);
+        return L"";
+    case Command::ShapedProjection:
+        ShowScreenAreaDlg();
+        return L"";
+    case Command::Reset:
+        OnReset();
+        return L"";
+    case Command::MediaShow:
         launcher::RunMediaShow(Handle(), penMode_);
-        SetTimer(Handle(), kHideTimer, kHideAfterStart, nullptr);
+        return L"";
+    case Command::RefreshBackground:
+        RefreshBkGround();
+        return L"";
+    case Command::Exit:
+        OnOK();
+        return L"";
+    default:
+        return playback_ ? playback_->Execute(request) : L"the launcher is not ready";
     }
 }
 
@@ -223,43 +216,24 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
         if (code == CBN_SELCHANGE) OnPointCountChanged();
         return true;
     }
-    switch (id) {
-    case IDC_BTN_SETTING:
-    case ID_TRAY_SETTINGS:
-        OpenSettings();
+    static const struct {
+        WORD id;
+        Command command;
+    } kCommands[] = {
+        {IDC_BTN_SETTING, Command::OpenSettings},       {ID_TRAY_SETTINGS, Command::OpenSettings},
+        {IDC_BTN_CALIBRATE, Command::Calibrate},        {ID_TRAY_CALIBRATE, Command::Calibrate},
+        {ID_TRAY_END_CALIBRATION, Command::EndCalibration}, {IDC_BTN_HIDE, Command::HideBar},
+        {IDC_BTN_ROTATION, Command::ToggleRotation},    {IDC_BTN_QUICK, Command::QuickToolBar},
+        {ID_TRAY_QUICK_BAR, Command::QuickToolBar},     {ID_TRAY_SHAPED_PROJECTION, Command::ShapedProjection},
+        {ID_TRAY_RESET, Command::Reset},                {ID_TRAY_MEDIA_SHOW, Command::MediaShow},
+        {ID_TRAY_EXIT, Command::Exit},
+    };
+    for (const auto& entry : kCommands) {
+        if (entry.id != id) continue;
+        Execute({entry.command});
         return true;
-    case IDC_BTN_CALIBRATE:
-    case ID_TRAY_CALIBRATE:
-        OnCalibrate();
-        return true;
-    case ID_TRAY_END_CALIBRATION:
-        CloseCab();
-        return true;
-    case IDC_BTN_HIDE:
-        Show(SW_HIDE);
-        return true;
-    case IDC_BTN_ROTATION:
-        ToggleRotation();
-        return true;
-    case IDC_BTN_QUICK:
-    case ID_TRAY_QUICK_BAR:
-        ShowQuickToolBar(SW_SHOWNORMAL);
-        return true;
-    case ID_TRAY_SHAPED_PROJECTION:
-        ShowScreenAreaDlg();
-        return true;
-    case ID_TRAY_RESET:
-        OnReset();
-        return true;
-    case ID_TRAY_MEDIA_SHOW:
-        launcher::RunMediaShow(Handle(), penMode_);
-        return true;
-    case ID_TRAY_EXIT:
-        if (kit::Application* app = kit::Application::Current()) return app->OnCommand(id);
-        return false;
-    default:
-        return false;
     }
+    return false;
 }
 
 void CPavoraDlg::OnCalibrate()
@@ -298,33 +272,24 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         OnDragBar(lParam);
         handled = true;
         return 0;
-    case kTrayNotifyMessage:
+    case launcher::kTrayNotifyMessage:
         handled = true;
         return tray_.OnNotify(wParam, lParam);
     case launcher::kShowBarMessage:
-        Show(SW_SHOWNORMAL);
+        Execute({Command::ShowBar});
         handled = true;
         return 0;
-    case kRelabelMenuMessage:
+    case launcher::kRelabelMenuMessage:
         OnRelabelMenu(reinterpret_cast<HMENU>(wParam));
         handled = true;
         return 0;
     case launcher::kEffectStartedMessage:
-        if (IsTrustedEffectPath(wParam)) {
-            const std::wstring& path = *reinterpret_cast<const std::wstring*>(wParam);
-            // The bar's own start-up effect was handed to the supervision where it started.
-            if (wParam != reinterpret_cast<WPARAM>(ownEffectPath_))
-                supervisor_->EffectStarted(path, supervision::StartReason::EffectPage, false);
-            rotation_.OnEffectStarted(path);
-        }
+        if (IsTrustedEffectPath(wParam) && playback_)
+            playback_->EffectStartedElsewhere(*reinterpret_cast<const std::wstring*>(wParam));
         handled = true;
         return 0;
-    case kSupervisionMessage:
-        if (supervisor_) supervisor_->OnReport(wParam, lParam);
-        handled = true;
-        return 0;
-    case kProjectorsReadyMessage:
-        if (schedule_) schedule_->OnProjectorMessage(wParam);
+    case launcher::kRunOnBarMessage:
+        kit::RunPosted(wParam);
         handled = true;
         return 0;
     case WM_HOTKEY:
@@ -354,12 +319,12 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
     }
 }
 
-// The bar's own string, or the library's last effect path, which lives in the library's image.
+// The library's last effect path, which lives in the library's image; any other process may
+// post this message with any number.
 bool CPavoraDlg::IsTrustedEffectPath(WPARAM pointer) const
 {
     const void* object = reinterpret_cast<const void*>(pointer);
     if (!object) return false;
-    if (object == ownEffectPath_) return true;
     return launcher::InWritableImageData(GetModuleHandleW(L"Tessaly.dll"), object, sizeof(std::wstring));
 }
 
@@ -388,17 +353,17 @@ void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
     using Action = launcher::HotKeys::Action;
     switch (hotKeys_.Match(id, keys)) {
     case Action::Exit:
-        OnOK();
+        Execute({Command::Exit});
         break;
     case Action::RefreshBackground:
-        RefreshBkGround();
+        Execute({Command::RefreshBackground});
         break;
     case Action::Settings:
-        Show(SW_SHOWNORMAL);
-        OpenSettings();
+        Execute({Command::ShowBar});
+        Execute({Command::OpenSettings});
         break;
     case Action::ToggleRotation:
-        ToggleRotation();
+        Execute({Command::ToggleRotation});
         break;
     case Action::None:
         break;
@@ -407,54 +372,12 @@ void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
 
 bool CPavoraDlg::OnTimer(UINT_PTR id)
 {
-    switch (id) {
-    case kHideTimer:
+    if (id == launcher::kHideTimer) {
         Show(SW_HIDE);
-        KillTimer(Handle(), kHideTimer);
-        break;
-    case launcher::kRotationTimer:
-        rotation_.Step();
-        break;
-    case launcher::kWatchdogTimer:
-        // A lone effect waiting out a pause after its faults comes back by that retry.
-        if (supervisor_ && supervisor_->RetryPending()) break;
-        nextStart_ = supervision::StartReason::Watchdog;
-        nextInRotation_ = false;
-        nextStop_ = supervision::StopReason::Watchdog;
-        rotation_.Watchdog();
-        nextStart_ = supervision::StartReason::RotationStep;
-        nextInRotation_ = true;
-        nextStop_ = supervision::StopReason::RotationStep;
-        break;
-    case launcher::kFrontTimer:
-        rotation_.BringEffectToFront();
-        break;
-    case launcher::ScheduledPlay::kClockTimer:
-        if (schedule_) schedule_->OnClock();
-        break;
-    default:
-        return supervisor_ && supervisor_->OnTimer(id);
+        KillTimer(Handle(), launcher::kHideTimer);
+        return true;
     }
-    return true;
-}
-
-void CPavoraDlg::ToggleRotation()
-{
-    nextStart_ = supervision::StartReason::RotationStart;
-    nextStop_ = supervision::StopReason::UserStop;
-    bool wasRunning = RotationRunning();
-    // Under a schedule the operator's start resumes it: what is in force now plays.
-    if (!wasRunning && schedule_->Active()) {
-        schedule_->Resume();
-        nextStart_ = supervision::StartReason::RotationStep;
-        nextStop_ = supervision::StopReason::RotationStep;
-        return;
-    }
-    rotation_.Toggle();
-    if (wasRunning && !RotationRunning() && schedule_->Active()) schedule_->Suspend();
-    nextStart_ = supervision::StartReason::RotationStep;
-    nextStop_ = supervision::StopReason::RotationStep;
-    if (wasRunning && !RotationRunning()) supervisor_->RotationStopped();
+    return playback_ && playback_->OnTimer(id);
 }
 
 void CPavoraDlg::OpenSettings()
@@ -462,31 +385,10 @@ void CPavoraDlg::OpenSettings()
     std::vector<ULONGLONG> before = WriteTimes();
     GeneralSetting();
     std::vector<ULONGLONG> after = WriteTimes();
-    std::wstring changed;
+    std::vector<std::wstring> changed;
     for (size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i]) changed += (changed.empty() ? L"" : L", ") + std::wstring(kSettingsFiles[i]);
-    supervisor_->SettingsClosed(changed);
-    // A schedule written by the sheet holds from now on (the effect that plays is left
-    // alone for any other file).
-    if (before.back() != after.back()) LoadSchedule(true);
-    else if (before.front() != after.front() && schedule_ && schedule_->Active())
-        schedule_->LoadProjectors(L"Bin\\config.ini");
-}
-
-void CPavoraDlg::LoadSchedule(bool playNow)
-{
-    bool wasActive = schedule_ && schedule_->Active();
-    bool suspended = schedule_ && schedule_->Suspended();
-    schedule_.reset(new launcher::ScheduledPlay(Handle(), kProjectorsReadyMessage,
-                                                static_cast<launcher::ScheduleHost&>(*this), mainList_));
-    bool active = schedule_->Load(L"data\\Schedule.xml", L"Bin\\config.ini");
-    if (!playNow || suspended || (!active && !wasActive)) return;
-    if (active) {
-        schedule_->Resume();
-    } else {
-        // The schedule went: the main playlist plays on, as without one.
-        PlayPlaylist(mainList_);
-    }
+        if (before[i] != after[i]) changed.push_back(kSettingsFiles[i]);
+    if (playback_) playback_->SettingsClosed(changed);
 }
 
 void CPavoraDlg::OnRelabelMenu(HMENU popup)
@@ -526,46 +428,20 @@ void CPavoraDlg::OnDragBar(LPARAM position)
 void CPavoraDlg::OnDestroy()
 {
     hotKeys_.Unregister(Handle());
-    KillTimer(Handle(), launcher::kWatchdogTimer);
-    schedule_.reset();
-    if (supervisor_) supervisor_->LauncherEnding();
+    if (playback_) playback_->Close();
     CloseCCV();
 }
 
-// launcher::RotationHost
+// launcher::PlaybackHost
 
-bool CPavoraDlg::StartEffect(const wchar_t* path)
+bool CPavoraDlg::StartProgram(const std::wstring& path, std::wstring& why)
 {
-    return StartAndWatch(path, nextStart_, nextInRotation_);
+    return StartWithReason(path, why);
 }
 
-bool CPavoraDlg::StartAndWatch(const std::wstring& path, supervision::StartReason reason, bool inRotation)
+int CPavoraDlg::StopProgram(const std::wstring& path)
 {
-    ULONGLONG startedAt = SystemTimeNow();
-    std::wstring why;
-    if (!StartWithReason(path, why)) {
-        if (supervisor_) supervisor_->StartFailed(path, why, inRotation);
-        return false;
-    }
-    if (supervisor_) supervisor_->EffectStarted(path, reason, inRotation, startedAt);
-    return true;
-}
-
-void CPavoraDlg::ReportUnreadablePlaylist()
-{
-    EffectList scratch;
-    std::wstring problem;
-    // The library says only that it failed; the reason is read again here for the log.
-    if (tessaly::LoadPlaylist(L"data\\EffectPath.xml", scratch, &problem)) return;
-    playlistProblem_ = problem;
-    supervisor_->Log(L"playlist data\\EffectPath.xml could not be read: " + problem +
-                     L"; the file is left as it is, and the effect page keeps a copy before it saves over it");
-}
-
-int CPavoraDlg::StopEffect(const wchar_t* path)
-{
-    if (supervisor_) supervisor_->EffectStopping(nextStop_);
-    return KillProcessByName(path);
+    return KillProcessByName(path.c_str());
 }
 
 bool CPavoraDlg::IsNativeEffect(const std::wstring& path)
@@ -576,12 +452,6 @@ bool CPavoraDlg::IsNativeEffect(const std::wstring& path)
 HWND CPavoraDlg::FindEffectWindow()
 {
     return GetFlashWnd();
-}
-
-void CPavoraDlg::BringToFront(HWND window)
-{
-    SetForegroundWindow(window);
-    SetActiveWindow(window);
 }
 
 std::wstring CPavoraDlg::LanguageText(const wchar_t* id)
@@ -599,11 +469,6 @@ bool CPavoraDlg::IsBarVisible()
     return IsVisible();
 }
 
-std::wstring CPavoraDlg::RotationCaption()
-{
-    return ItemText(IDC_BTN_ROTATION);
-}
-
 void CPavoraDlg::SetRotationCaption(const std::wstring& text)
 {
     SetItemText(IDC_BTN_ROTATION, text.c_str());
@@ -614,121 +479,7 @@ void CPavoraDlg::SetStatusText(const std::wstring& text)
     SetItemText(IDC_STATIC_STATUS, text.c_str());
 }
 
-void CPavoraDlg::StartTimer(UINT_PTR id, UINT period)
-{
-    if (id == launcher::kRotationTimer) rotationDueAt_ = GetTickCount64() + period;
-    SetTimer(Handle(), id, period, nullptr);
-}
-
-void CPavoraDlg::StopTimer(UINT_PTR id)
-{
-    if (id == launcher::kRotationTimer) rotationDueAt_ = 0;
-    KillTimer(Handle(), id);
-}
-
 void CPavoraDlg::ShowTips(const std::wstring& text)
 {
     kit::ShowMessageBox(Handle(), text.c_str(), L"Tips", MB_OK | MB_ICONWARNING);
-}
-
-bool CPavoraDlg::CanPlay(const std::wstring& path)
-{
-    return !supervisor_ || supervisor_->CanPlay(path);
-}
-
-void CPavoraDlg::NothingToPlay()
-{
-    if (supervisor_) supervisor_->NothingToPlay();
-}
-
-// supervision::SupervisorHost
-
-bool CPavoraDlg::RotationRunning()
-{
-    return RotationCaption() != LanguageText(L"3");
-}
-
-void CPavoraDlg::StepRotationNow()
-{
-    nextStart_ = supervision::StartReason::EarlyStep;
-    rotation_.Step();
-    nextStart_ = supervision::StartReason::RotationStep;
-}
-
-bool CPavoraDlg::PlayAgain(const std::wstring& path, std::wstring& why)
-{
-    return StartWithReason(path, why);
-}
-
-int CPavoraDlg::RotationIndex()
-{
-    return rotation_.Index();
-}
-
-int CPavoraDlg::RotationCount()
-{
-    return rotation_.Count();
-}
-
-std::wstring CPavoraDlg::RotationPath(int index)
-{
-    const EffectEntry* entry = rotation_.Entry(index);
-    if (!entry) return std::wstring();
-    return std::wstring(entry->path, wcsnlen(entry->path, sizeof(entry->path) / sizeof(entry->path[0])));
-}
-
-ULONGLONG CPavoraDlg::RotationDueInMs()
-{
-    if (!rotationDueAt_) return 0;
-    ULONGLONG now = GetTickCount64();
-    return rotationDueAt_ > now ? rotationDueAt_ - now : 1;
-}
-
-// launcher::ScheduleHost
-
-void CPavoraDlg::PlayPlaylist(std::shared_ptr<const EffectList> list)
-{
-    supervisor_->ClosedHours(false);
-    if (RotationRunning()) {
-        nextStop_ = supervision::StopReason::Schedule;
-        rotation_.Stop(false);
-        nextStop_ = supervision::StopReason::RotationStep;
-    }
-    bool empty = !list || list->empty();
-    rotation_.SetPlaylist(std::move(list));
-    rotation_.Rewind();
-    if (empty) {
-        // No box for an empty list here: nobody may be there to close it.
-        supervisor_->Log(L"schedule: nothing to play");
-        supervisor_->ClosedHours(true);
-        return;
-    }
-    nextStart_ = supervision::StartReason::Schedule;
-    rotation_.Toggle();
-    nextStart_ = supervision::StartReason::RotationStep;
-}
-
-void CPavoraDlg::CloseForNow()
-{
-    if (RotationRunning()) {
-        nextStop_ = supervision::StopReason::Schedule;
-        rotation_.Stop(false);
-        nextStop_ = supervision::StopReason::RotationStep;
-    }
-    supervisor_->ClosedHours(true);
-}
-
-void CPavoraDlg::LogLine(const std::wstring& line)
-{
-    supervisor_->Log(line);
-}
-
-void CPavoraDlg::ScheduleStatus(const std::string& json)
-{
-    supervisor_->SetScheduleStatus(json);
-}
-
-void CPavoraDlg::ProjectorStatus(const std::vector<supervision::ProjectorReport>& reports)
-{
-    supervisor_->SetProjectorReports(reports);
 }

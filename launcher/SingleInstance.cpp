@@ -6,7 +6,7 @@
 
 #include "framework/MessageBox.h"
 #include "launcher/LanguageText.h"
-#include "launcher/PavoraMessages.h"
+#include "launcher/BarWiring.h"
 
 namespace {
 

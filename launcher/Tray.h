@@ -6,10 +6,11 @@
 #include <memory>
 #include <type_traits>
 
+#include "launcher/BarWiring.h"
 #include "launcher/MenuEx.h"
 
-constexpr UINT kTrayNotifyMessage = WM_USER + 12;  // 1036
-constexpr UINT kRelabelMenuMessage = 3012;
+using launcher::kRelabelMenuMessage;
+using launcher::kTrayNotifyMessage;
 constexpr UINT kTrayIconId = 130;
 
 // The notification-area icon of the launcher and its owner-drawn menu.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/effects/EffectPrograms.h"
+#include "core/effects/EffectStartedMessage.h"
 #include "core/effects/LastEffectPath.h"
 #include "core/effects/Playlist.h"
 #include "core/frame/Processes.h"
@@ -25,7 +26,6 @@ namespace config = tessaly::config;
 
 // A playlist entry holds 259 characters and its terminator.
 constexpr size_t kLongestPath = 259;
-constexpr UINT kEffectStartedMessage = 6568;
 
 const kit::Caption kCaptions[] = {
     {IDC_EFFECT_ADD, L"40"},        {IDC_EFFECT_DELETE_SELECTED, L"41"}, {IDC_EFFECT_DELETE_ALL, L"42"},
@@ -291,7 +291,7 @@ void CPageEffect::OnPlaySelected()
     SendMessageW(Sheet(), WM_CLOSE, 0, 0);
     std::wstring title = option::LanguageText(L"6");
     if (HWND launcher = FindWindowW(nullptr, title.c_str()))
-        PostMessageW(launcher, kEffectStartedMessage, reinterpret_cast<WPARAM>(&last), 0);
+        PostMessageW(launcher, tessaly::kEffectStartedMessage, reinterpret_cast<WPARAM>(&last), 0);
 }
 
 void CPageEffect::OnListDoubleClick(const NMITEMACTIVATE& click)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/effects/EffectEntry.h"
+#include "core/effects/EffectStartedMessage.h"
 #include "core/text/tstring.h"
 
 typedef void (*PointCallback)();

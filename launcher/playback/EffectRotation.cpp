@@ -1,4 +1,4 @@
-#include "launcher/EffectRotation.h"
+#include "launcher/playback/EffectRotation.h"
 
 #include <cwchar>
 
@@ -31,31 +31,27 @@ UINT EffectRotation::PeriodOf(float minutes)
     return static_cast<UINT>(milliseconds);
 }
 
-void EffectRotation::Toggle()
+void EffectRotation::Start(supervision::StartReason reason)
 {
-    std::wstring stoppedCaption = host_.LanguageText(L"3");
-    if (host_.RotationCaption() != stoppedCaption) {
-        Stop(true);
-        return;
-    }
-
+    if (running_) return;
     if (Count() == 0) {
         host_.ShowTips(host_.LanguageText(L"27"));
         return;
     }
+    running_ = true;
     host_.ShowBar(false);
     DisarmWatchdog();
-    Advance();
+    Advance(reason);
     host_.SetRotationCaption(host_.LanguageText(L"8"));
     host_.SetStatusText(host_.LanguageText(L"29"));
 }
 
-void EffectRotation::Stop(bool showBar)
+void EffectRotation::Stop(bool showBar, supervision::StopReason reason)
 {
-    std::wstring stoppedCaption = host_.LanguageText(L"3");
-    if (host_.RotationCaption() == stoppedCaption) return;
-    host_.SetRotationCaption(stoppedCaption);
-    if (index_ != -1) StopPlaying();
+    if (!running_) return;
+    running_ = false;
+    host_.SetRotationCaption(host_.LanguageText(L"3"));
+    if (index_ != -1) StopPlaying(reason);
     // A later start goes on after the entry that played (after entry 0 when the list shrank).
     if (Count() == 0) index_ = -1;
     else if (index_ >= Count()) index_ = 0;
@@ -64,13 +60,29 @@ void EffectRotation::Stop(bool showBar)
     host_.SetStatusText(host_.LanguageText(L"28"));
 }
 
-void EffectRotation::Step()
+void EffectRotation::Step(supervision::StartReason reason, supervision::StopReason stop)
 {
-    StopPlaying();
-    Advance();
+    StopPlaying(stop);
+    Advance(reason);
 }
 
-bool EffectRotation::Advance()
+void EffectRotation::StepBack(supervision::StartReason reason)
+{
+    int count = Count();
+    if (count == 0) return;
+    PlayEntry(((index_ < 0 ? 0 : index_) - 1 + count) % count, reason);
+}
+
+void EffectRotation::PlayEntry(int index, supervision::StartReason reason)
+{
+    if (index < 0 || index >= Count()) return;
+    // Advance moves on one first.
+    index_ = index - 1;
+    if (running_) Step(reason, supervision::StopReason::Operator);
+    else Start(reason);
+}
+
+bool EffectRotation::Advance(supervision::StartReason reason)
 {
     if (Count() == 0) return false;
     for (int tried = 0; tried < Count(); ++tried) {
@@ -82,7 +94,7 @@ bool EffectRotation::Advance()
         if (!host_.CanPlay(path)) continue;
         // A program that cannot start (half copied, blocked, access denied) is that entry's
         // failure, which the host records; the next entry plays at once.
-        if (!host_.StartEffect(path.c_str())) continue;
+        if (!host_.StartEffect(path, reason, true)) continue;
         playingPath_ = path;
         host_.StopTimer(kRotationTimer);
         host_.StartTimer(kRotationTimer, PeriodOf(entry.time));
@@ -92,11 +104,11 @@ bool EffectRotation::Advance()
     return false;
 }
 
-void EffectRotation::StopPlaying()
+void EffectRotation::StopPlaying(supervision::StopReason reason)
 {
     // What the rotation started, not the entry now at the index: the effect page may have
     // replaced the playlist in place, so the index can name another program or none.
-    if (!playingPath_.empty()) host_.StopEffect(playingPath_.c_str());
+    if (!playingPath_.empty()) host_.StopEffect(playingPath_, reason);
     playingPath_.clear();
 }
 
@@ -120,8 +132,8 @@ void EffectRotation::DisarmWatchdog()
 void EffectRotation::Watchdog()
 {
     if (watchedPath_.empty()) return;
-    if (host_.StopEffect(watchedPath_.c_str()) != 0) {
-        host_.StartEffect(watchedPath_.c_str());
+    if (host_.StopEffect(watchedPath_, supervision::StopReason::Watchdog) != 0) {
+        host_.StartEffect(watchedPath_, supervision::StartReason::Watchdog, false);
         return;
     }
     // The user closed it: nothing left to watch.

@@ -5,21 +5,19 @@
 #include <string>
 
 #include "core/effects/EffectEntry.h"
-#include "launcher/RotationHost.h"
+#include "launcher/BarWiring.h"
+#include "launcher/playback/RotationHost.h"
 
 namespace launcher {
 
-constexpr UINT_PTR kRotationTimer = 2;
-constexpr UINT_PTR kWatchdogTimer = 3;
-constexpr UINT_PTR kFrontTimer = 4;
 constexpr UINT kWatchdogPeriod = 20 * 60 * 1000;
 constexpr UINT kFrontDelay = 20000;
 // 0.15 minutes, the shortest play time the effect page accepts.
 constexpr UINT kShortestPeriod = 9000;
 
-// Plays the library's playlist in turn on the bar's timers, restarts a lone native
-// effect every 20 minutes and brings the effect window to the front after start-up.
-// The caption of the rotation button is the state: language text 3 means stopped.
+// Plays a playlist in turn on the bar's timers, restarts a lone native effect every 20
+// minutes and brings the effect window to the front after start-up. It knows whether it
+// runs; the rotation button's caption follows (language text 3 stopped, 8 running).
 class EffectRotation {
 public:
     explicit EffectRotation(RotationHost& host);
@@ -29,14 +27,19 @@ public:
     // owner (the library keeps it) and may have its content replaced in place.
     void SetPlaylist(std::shared_ptr<const EffectList> playlist) { playlist_ = std::move(playlist); }
 
-    // The rotation button and Alt+F4.
-    void Toggle();
-    // Stops a running rotation as the button does; the bar shows again only if asked.
-    void Stop(bool showBar);
+    bool Running() const { return running_; }
+    // Starts the rotation at the entry after the last one played (with a tip for an empty list).
+    void Start(supervision::StartReason reason);
+    // Stops a running rotation; the bar shows again only if asked.
+    void Stop(bool showBar, supervision::StopReason reason);
     // The next start begins with entry 0.
     void Rewind() { index_ = -1; }
-    // Timer 2: the current entry's time is up.
-    void Step();
+    // Ends the entry that plays and starts the next one that can play (timer 2, "next").
+    void Step(supervision::StartReason reason,
+              supervision::StopReason stop = supervision::StopReason::RotationStep);
+    // The entry before the one that plays, or entry `index` (from 0); a stopped rotation starts there.
+    void StepBack(supervision::StartReason reason);
+    void PlayEntry(int index, supervision::StartReason reason);
     // Message 6568.
     void OnEffectStarted(const std::wstring& path);
     // Timer 3.
@@ -59,12 +62,13 @@ public:
     static UINT PeriodOf(float minutes);
 
 private:
-    bool Advance();
-    void StopPlaying();
+    bool Advance(supervision::StartReason reason);
+    void StopPlaying(supervision::StopReason reason);
 
     RotationHost& host_;
     std::shared_ptr<const EffectList> playlist_;
     int index_ = -1;
+    bool running_ = false;
     std::wstring watchedPath_;
     // The program that the rotation started last and has not stopped yet; empty when
     // the last start failed.

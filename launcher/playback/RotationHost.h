@@ -3,17 +3,20 @@
 
 #include <string>
 
+#include "launcher/supervision/Reasons.h"
+
 namespace launcher {
 
-// What the effect rotation needs of the launcher's bar and of the library. The bar
-// implements it with its controls, its timers and the library's exports.
+// What the effect rotation needs of the launcher: the library's effect calls, the bar's
+// controls and timers. Why an effect starts or stops comes with each call.
 class RotationHost {
 public:
     virtual ~RotationHost() = default;
 
-    virtual bool StartEffect(const wchar_t* path) = 0;
+    // A start that fails is the host's to record as that entry's failure.
+    virtual bool StartEffect(const std::wstring& path, supervision::StartReason reason, bool inRotation) = 0;
     // Non-zero exactly when the program was running and has been ended.
-    virtual int StopEffect(const wchar_t* path) = 0;
+    virtual int StopEffect(const std::wstring& path, supervision::StopReason reason) = 0;
     // A native effect program ("effect.exe"), which the watchdog restarts.
     virtual bool IsNativeEffect(const std::wstring& path) = 0;
     virtual HWND FindEffectWindow() = 0;
@@ -22,7 +25,6 @@ public:
 
     virtual void ShowBar(bool show) = 0;
     virtual bool IsBarVisible() = 0;
-    virtual std::wstring RotationCaption() = 0;
     virtual void SetRotationCaption(const std::wstring& text) = 0;
     virtual void SetStatusText(const std::wstring& text) = 0;
     virtual void StartTimer(UINT_PTR id, UINT period) = 0;

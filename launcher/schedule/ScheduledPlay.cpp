@@ -8,7 +8,7 @@
 #include "core/effects/PlaylistFile.h"
 #include "framework/FileBytes.h"
 #include "framework/Utf8.h"
-#include "launcher/BoundedNumber.h"
+#include "launcher/BarWiring.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/StatusReport.h"
@@ -41,18 +41,20 @@ schedule::LocalTime LocalNow()
     return time;
 }
 
-ScheduledPlay::ScheduledPlay(HWND bar, UINT readyMessage, ScheduleHost& host,
-                             std::shared_ptr<const EffectList> mainList)
-    : bar_(bar), readyMessage_(readyMessage), host_(host), mainList_(std::move(mainList))
+ScheduledPlay::ScheduledPlay(HWND bar, ScheduleHost& host, std::shared_ptr<const EffectList> mainList,
+                             ProjectorControl& projectors)
+    : bar_(bar), host_(host), projectors_(projectors), mainList_(std::move(mainList))
 {
+    projectors_.SetReady([this] { OnProjectorsReady(); });
 }
 
 ScheduledPlay::~ScheduledPlay()
 {
+    projectors_.SetReady(nullptr);
     KillTimer(bar_, kClockTimer);
 }
 
-bool ScheduledPlay::Load(const wchar_t* scheduleFile, const wchar_t* configFile)
+bool ScheduledPlay::Load(const wchar_t* scheduleFile)
 {
     std::string text;
     // A schedule of a megabyte is no schedule: the rest is not read.
@@ -64,48 +66,7 @@ bool ScheduledPlay::Load(const wchar_t* scheduleFile, const wchar_t* configFile)
         return false;
     }
     host_.LogLine(L"schedule: " + std::to_wstring(schedule_.entries.size()) + L" entries");
-    LoadProjectors(configFile);
     return true;
-}
-
-void ScheduledPlay::LoadProjectors(const wchar_t* configFile)
-{
-    projectors_.reset();
-    wchar_t addressText[1024] = L"", password[256] = L"";
-    GetPrivateProfileStringW(L"projector", L"address", L"", addressText, 1024, configFile);
-    GetPrivateProfileStringW(L"projector", L"password", L"", password, 256, configFile);
-    std::vector<std::wstring> notes;
-    DWORD warmup = launcher::ReadBoundedNumber(configFile, L"projector", L"warmupseconds", 60, 0, 3600, notes);
-    for (const std::wstring& note : notes) host_.LogLine(note);
-    std::vector<projector::Address> addresses;
-    std::wstring error;
-    std::vector<std::wstring> duplicates;
-    if (!projector::ParseAddresses(addressText, addresses, error, &duplicates)) {
-        host_.LogLine(L"projector: address \"" + std::wstring(addressText) + L"\" not used: " + error);
-        addresses.clear();
-    }
-    // Twice the same projector would be switched twice and reported twice in the metrics.
-    for (const std::wstring& twice : duplicates) host_.LogLine(L"projector: " + twice + L" is given twice; used once");
-    if (!addresses.empty()) {
-        projector::ProjectorSwitch::Timing timing;
-        timing.warmupMs = warmup * 1000;
-        HWND bar = bar_;
-        UINT message = readyMessage_;
-        // The log's writes are whole lines appended to the file: safe from the switch's thread.
-        wchar_t folder[MAX_PATH] = L"";
-        GetCurrentDirectoryW(MAX_PATH, folder);
-        auto log = std::make_shared<supervision::EventLog>(std::wstring(folder) + L"\\log");
-        projectors_.reset(new projector::ProjectorSwitch(
-            addresses, kit::ToUtf8(password), timing,
-            [log](const std::wstring& line) { log->Write(line); },
-            [bar, message] { PostMessageW(bar, message, 0, 0); },
-            [bar, message] { PostMessageW(bar, message, kSurveyed, 0); }));
-    }
-    host_.ProjectorStatus({});
-    // Projectors given while the schedule runs are switched as its entry in force wants.
-    if (!projectors_ || current_ == -2 || suspended_) return;
-    if (current_ >= 0 && schedule_.entries[static_cast<size_t>(current_)].off) projectors_->SwitchOff();
-    else projectors_->SwitchOn();
 }
 
 void ScheduledPlay::Resume()
@@ -152,7 +113,7 @@ void ScheduledPlay::Apply(int entry)
     if (off) {
         waitingForProjectors_ = false;
         host_.CloseForNow();
-        if (projectors_) projectors_->SwitchOff();
+        projectors_.SwitchOff();
         UpdateStatus();
         return;
     }
@@ -165,41 +126,16 @@ void ScheduledPlay::Apply(int entry)
         else if (list_->empty())
             host_.LogLine(L"schedule: the playlist " + file + L" holds no entry");
     }
-    if (projectors_ && (first || wasOff)) {
+    if (projectors_.Any() && (first || wasOff)) {
         // The effect waits for the projectors, at most their warm-up time.
         waitingForProjectors_ = true;
         host_.CloseForNow();
-        projectors_->SwitchOn();
+        projectors_.SwitchOn();
         UpdateStatus();
         return;
     }
     host_.PlayPlaylist(entry >= 0 ? list_ : mainList_);
     UpdateStatus();
-}
-
-void ScheduledPlay::OnProjectorMessage(WPARAM what)
-{
-    if (what == kSurveyed) OnProjectorsSurveyed();
-    else OnProjectorsReady();
-}
-
-void ScheduledPlay::OnProjectorsSurveyed()
-{
-    if (!projectors_) return;
-    std::vector<supervision::ProjectorReport> reports;
-    std::string at = supervision::IsoLocalTimeNow();
-    for (const projector::Health& health : projectors_->Reports()) {
-        supervision::ProjectorReport report;
-        report.address = projector::AddressText(health.address);
-        report.answered = health.outcome == projector::Answer::Ok;
-        if (!report.answered) report.problem = projector::OutcomeText(health.outcome);
-        report.power = health.power;
-        report.lampHours = health.lampHours;
-        report.errors = health.errors;
-        report.at = at;
-        reports.push_back(report);
-    }
-    host_.ProjectorStatus(reports);
 }
 
 void ScheduledPlay::OnProjectorsReady()
@@ -219,7 +155,7 @@ void ScheduledPlay::UpdateStatus()
     json += std::string(", \"suspended\": ") + (suspended_ ? "true" : "false");
     schedule::LocalTime next;
     int nextEntry = -1;
-    if (!suspended_ && schedule::NextChange(schedule_, LocalNow(), next, nextEntry))
+    if (!suspended_ && clock_.NextChange(schedule_, LocalNow(), next, nextEntry))
         json += ", \"next\": " + supervision::JsonString(Describe(nextEntry)) + ", \"nextAt\": \"" + IsoOf(next) + "\"";
     else
         json += ", \"next\": null, \"nextAt\": null";

@@ -43,8 +43,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM context)
 
 }  // namespace
 
-EffectWatch::EffectWatch(HWND notify, UINT message)
-    : notify_(notify), message_(message), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+EffectWatch::EffectWatch(Tell tell) : tell_(std::move(tell)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
 }
 
@@ -123,7 +122,7 @@ void EffectWatch::Report(const WatchReport& report)
         reported_ = true;
         number = reportNumber_;
     }
-    PostMessageW(notify_, message_, number, 0);
+    tell_(number, 0);
 }
 
 void EffectWatch::EndAll()
@@ -245,7 +244,7 @@ void EffectWatch::Run()
             if (Scan()) return;
             if (!live_.empty() && firstFound == 0) {
                 firstFound = now;
-                PostMessageW(notify_, message_, number_, kFoundNotice);
+                tell_(number_, kFoundNotice);
             }
         }
         if (firstFound == 0) {

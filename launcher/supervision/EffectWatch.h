@@ -5,6 +5,7 @@
 // after that the watch is over.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,10 @@ struct WatchLimits {
 
 class EffectWatch {
 public:
-    // Reports arrive as `message` posted to `notify`, wParam the watch's number.
-    EffectWatch(HWND notify, UINT message);
+    // `tell` runs on the watch's thread with the watch's number: kFoundNotice when its processes
+    // were found, 0 when its report is ready to take.
+    using Tell = std::function<void(unsigned number, LPARAM kind)>;
+    explicit EffectWatch(Tell tell);
     ~EffectWatch();
     EffectWatch(const EffectWatch&) = delete;
     EffectWatch& operator=(const EffectWatch&) = delete;
@@ -47,7 +50,7 @@ public:
     // The processes found so far (empty before they are found).
     std::vector<DWORD> Pids() const;
 
-    // lParam of the message that says the processes were found; a report's is 0.
+    // What `tell` says when the processes were found; a report's is 0.
     static constexpr LPARAM kFoundNotice = 1;
     // A full look at the process list (new processes of the program, crash dialogs) and the
     // effect's windows; in between, a crash dialog is noticed by the debugger it attaches.
@@ -66,8 +69,7 @@ private:
     bool DebuggerAttached() const;
     void EndAll();
 
-    HWND notify_;
-    UINT message_;
+    Tell tell_;
     kit::UniqueHandle thread_;
     kit::UniqueHandle stop_;
     unsigned number_ = 0;

@@ -5,6 +5,8 @@
 #include <cstdio>
 
 #include "framework/FileBytes.h"
+#include "framework/PostToWindow.h"
+#include "launcher/BarWiring.h"
 #include "launcher/supervision/EffectProcesses.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/SupervisionClock.h"
@@ -14,6 +16,11 @@
 #endif
 
 namespace supervision {
+
+using launcher::kRetryTimer;
+using launcher::kStandbyTimer;
+using launcher::kStatusTimer;
+
 namespace {
 
 const wchar_t* ReasonName(StartReason reason)
@@ -27,6 +34,7 @@ const wchar_t* ReasonName(StartReason reason)
     case StartReason::EffectPage: return L"effect page";
     case StartReason::Watchdog: return L"watchdog";
     case StartReason::Schedule: return L"schedule";
+    case StartReason::Operator: return L"operator's command";
     }
     return L"";
 }
@@ -38,6 +46,7 @@ const wchar_t* ReasonName(StopReason reason)
     case StopReason::UserStop: return L"operator's stop";
     case StopReason::Watchdog: return L"watchdog";
     case StopReason::Schedule: return L"schedule";
+    case StopReason::Operator: return L"operator's command";
     }
     return L"";
 }
@@ -66,7 +75,7 @@ std::wstring Hex(DWORD code)
 
 }  // namespace
 
-Supervisor::Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const SuperviseSettings& settings,
+Supervisor::Supervisor(HWND bar, SupervisorHost& host, const SuperviseSettings& settings,
                        const std::wstring& installFolder)
     : bar_(bar),
       host_(host),
@@ -74,7 +83,11 @@ Supervisor::Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const
       log_(installFolder + L"\\log"),
       statusFile_(installFolder + L"\\log\\status.json"),
       metricsFile_(installFolder + L"\\log\\pavora.prom"),
-      watch_(bar, reportMessage),
+      // The watch's thread ends before the supervisor goes (the watch is a member), and a
+      // message to the bar is run only while the bar, which owns the supervisor, exists.
+      watch_([bar, this](unsigned number, LPARAM kind) {
+          kit::PostToWindow(bar, launcher::kRunOnBarMessage, [this, number, kind] { OnReport(number, kind); });
+      }),
       failures_(settings.retries, settings.retryMinutes * 60000ULL, settings.quarantineMinutes * 60000ULL),
       standby_(installFolder + L"\\data\\images\\standby.png")
 {

@@ -13,16 +13,13 @@
 #include "launcher/supervision/EffectWatch.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/FailureHistory.h"
+#include "launcher/supervision/Reasons.h"
 #include "launcher/supervision/StandbyWindow.h"
 #include "launcher/supervision/StatusReport.h"
 #include "launcher/supervision/SuperviseSettings.h"
 
 namespace supervision {
 
-// Why an effect started; each is named in the log.
-enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog, Schedule };
-// Why the launcher itself ends an effect.
-enum class StopReason { RotationStep, UserStop, Watchdog, Schedule };
 
 // What the supervisor needs of the launcher's bar.
 class SupervisorHost {
@@ -42,10 +39,6 @@ public:
 
 class Supervisor {
 public:
-    // Timers of the bar's window that belong to the supervisor.
-    static constexpr UINT_PTR kRetryTimer = 5;
-    static constexpr UINT_PTR kStatusTimer = 6;
-    static constexpr UINT_PTR kStandbyTimer = 7;
     static constexpr UINT kStatusPeriod = 30000;
     static constexpr UINT kStandbyCheckPeriod = 5000;
     // An effect that ends this soon after its start (or within its start grace, if that is
@@ -53,8 +46,9 @@ public:
     // started again and again.
     static constexpr ULONGLONG kEarlyEndMs = 10000;
 
-    Supervisor(HWND bar, UINT reportMessage, SupervisorHost& host, const SuperviseSettings& settings,
-               const std::wstring& installFolder);
+    // The supervisor's timers are the bar's (launcher/BarWiring.h); what its watch finds comes
+    // back on the bar's thread.
+    Supervisor(HWND bar, SupervisorHost& host, const SuperviseSettings& settings, const std::wstring& installFolder);
     ~Supervisor();
 
     void LauncherStarted();
@@ -71,6 +65,8 @@ public:
     bool RetryPending() const { return retryPending_; }
     // Nothing can play for a reason of the launcher's own (a main playlist that cannot be read).
     void Standby(const std::wstring& why);
+    // The standby goes, whatever showed it.
+    void EndStandby() { StandbyOff(); }
     // Before the launcher itself ends the effect that plays.
     void EffectStopping(StopReason reason);
     // The rotation's test of an entry before it plays it: false for a missing program or an

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "launcher/EffectRotation.h"
+#include "launcher/playback/EffectRotation.h"
 
 using launcher::EffectRotation;
+using supervision::StartReason;
+using supervision::StopReason;
 
 namespace {
 
@@ -27,14 +29,14 @@ public:
     std::wstring caption = L"T3", status = L"T28";
     HWND effectWindow = nullptr, broughtToFront = nullptr;
 
-    bool StartEffect(const wchar_t* path) override
+    bool StartEffect(const std::wstring& path, StartReason, bool) override
     {
         if (failing.count(path)) return false;
         started.push_back(path);
         running.insert(path);
         return true;
     }
-    int StopEffect(const wchar_t* path) override
+    int StopEffect(const std::wstring& path, StopReason) override
     {
         stopped.push_back(path);
         return running.erase(path) ? 1 : 0;
@@ -45,7 +47,6 @@ public:
     std::wstring LanguageText(const wchar_t* id) override { return std::wstring(L"T") + id; }
     void ShowBar(bool show) override { visible = show; }
     bool IsBarVisible() override { return visible; }
-    std::wstring RotationCaption() override { return caption; }
     void SetRotationCaption(const std::wstring& text) override { caption = text; }
     void SetStatusText(const std::wstring& text) override { status = text; }
     void StartTimer(UINT_PTR id, UINT period) override { timers[id] = period; }
@@ -73,6 +74,13 @@ protected:
         // Held as the library's list is: its owner keeps it and changes it in place.
         rotation.SetPlaylist(std::shared_ptr<const EffectList>(&playlist, [](const EffectList*) {}));
     }
+    // The rotation button.
+    void Toggle()
+    {
+        if (rotation.Running()) rotation.Stop(true, StopReason::UserStop);
+        else rotation.Start(StartReason::RotationStart);
+    }
+    void Step() { rotation.Step(StartReason::RotationStep); }
     std::set<std::wstring> Running(std::initializer_list<const wchar_t*> paths)
     {
         std::set<std::wstring> result;
@@ -89,7 +97,7 @@ protected:
 TEST_F(EffectRotationTest, AStartThatFailsMovesOnAtOnceAndNoneThatCanStartIsNothingToPlay)
 {
     host.failing.insert(L"C:\\fx\\a.exe");
-    rotation.Toggle();
+    Toggle();
     EXPECT_EQ(rotation.Index(), 1);
     EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
     EXPECT_EQ(host.timers[launcher::kRotationTimer], 90000u);
@@ -97,7 +105,7 @@ TEST_F(EffectRotationTest, AStartThatFailsMovesOnAtOnceAndNoneThatCanStartIsNoth
 
     host.failing.insert(L"C:\\fx\\b.exe");
     host.failing.insert(L"C:\\fx\\c.cmd");
-    rotation.Step();
+    Step();
     EXPECT_TRUE(host.running.empty());
     EXPECT_EQ(host.nothingToPlay, 1);
 }
@@ -114,7 +122,7 @@ TEST_F(EffectRotationTest, TheRotationKeepsItsListAndDisarmsTheWatchdogWhenItSta
 
     rotation.OnEffectStarted(L"C:\\fx\\lone\\effect.exe");
     ASSERT_TRUE(host.TimerRuns(launcher::kWatchdogTimer));
-    rotation.Toggle();
+    Toggle();
     EXPECT_EQ(host.running, Running({L"C:\\fx\\s.exe"}));
     EXPECT_FALSE(host.TimerRuns(launcher::kWatchdogTimer));
     EXPECT_TRUE(rotation.WatchedPath().empty());
@@ -123,13 +131,13 @@ TEST_F(EffectRotationTest, TheRotationKeepsItsListAndDisarmsTheWatchdogWhenItSta
 // The effect page replaces the playlist in place while the rotation runs.
 TEST_F(EffectRotationTest, PlaylistThatShrankUnderTheRotationEndsTheOldProgramAndWraps)
 {
-    rotation.Toggle();
-    rotation.Step();
-    rotation.Step();
+    Toggle();
+    Step();
+    Step();
     ASSERT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
 
     playlist = {Entry(L"C:\\fx\\d.exe", 3.0f)};
-    rotation.Step();
+    Step();
     EXPECT_EQ(host.running, Running({L"C:\\fx\\d.exe"}));
     EXPECT_EQ(rotation.Index(), 0);
     EXPECT_EQ(host.timers[launcher::kRotationTimer], 180000u);
@@ -137,15 +145,15 @@ TEST_F(EffectRotationTest, PlaylistThatShrankUnderTheRotationEndsTheOldProgramAn
 
 TEST_F(EffectRotationTest, PlaylistThatEmptiedUnderTheRotationStepsAndStopsSafely)
 {
-    rotation.Toggle();
-    rotation.Step();
+    Toggle();
+    Step();
     playlist.clear();
 
-    rotation.Step();
+    Step();
     EXPECT_TRUE(host.running.empty());
-    rotation.Step();  // nothing left to stop or start
+    Step();  // nothing left to stop or start
 
-    rotation.Toggle();
+    Toggle();
     EXPECT_EQ(rotation.Index(), -1);
     EXPECT_EQ(host.caption, L"T3");
     EXPECT_FALSE(host.TimerRuns(launcher::kRotationTimer));
@@ -153,15 +161,15 @@ TEST_F(EffectRotationTest, PlaylistThatEmptiedUnderTheRotationStepsAndStopsSafel
 
 TEST_F(EffectRotationTest, StopAfterTheListShrankEndsTheOldProgramAndRestartsAtTheFront)
 {
-    rotation.Toggle();
-    rotation.Step();
-    rotation.Step();
+    Toggle();
+    Step();
+    Step();
     playlist.resize(2);
 
-    rotation.Toggle();
+    Toggle();
     EXPECT_TRUE(host.running.empty());
     EXPECT_EQ(rotation.Index(), 0);
-    rotation.Toggle();
+    Toggle();
     EXPECT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
 }
 
@@ -192,24 +200,24 @@ TEST_F(EffectRotationTest, BringToFrontIsOneShotAndNeedsTheEffectWindow)
 TEST_F(EffectRotationTest, RowDeletedBeforeThePlayingOneDoesNotLeaveItRunning)
 {
     playlist.push_back(Entry(L"C:\\fx\\d.exe", 4.0f));
-    rotation.Toggle();
-    rotation.Step();
+    Toggle();
+    Step();
     ASSERT_EQ(host.running, Running({L"C:\\fx\\b.exe"}));
 
     playlist.erase(playlist.begin());  // b now sits where a was; c where b was
-    rotation.Step();
+    Step();
     EXPECT_EQ(host.running, Running({L"C:\\fx\\d.exe"}));
 
     playlist.insert(playlist.begin(), Entry(L"C:\\fx\\x.exe", 1.0f));  // c now sits where d was
-    rotation.Toggle();
+    Toggle();
     EXPECT_TRUE(host.running.empty());
 }
 
 TEST_F(EffectRotationTest, StepAfterAFailedStartStopsNothingElse)
 {
     host.failing.insert(L"C:\\fx\\b.exe");
-    rotation.Toggle();
-    rotation.Step();  // a ends, b cannot start, c plays at once
+    Toggle();
+    Step();  // a ends, b cannot start, c plays at once
     EXPECT_EQ(host.running, Running({L"C:\\fx\\c.cmd"}));
     EXPECT_EQ(host.stopped, std::vector<std::wstring>{L"C:\\fx\\a.exe"});
 }
@@ -219,9 +227,9 @@ TEST_F(EffectRotationTest, EntriesWithoutAUsableTimePlayForTheShortestTime)
 {
     for (float minutes : {0.0f, -3.0f, std::numeric_limits<float>::quiet_NaN(), 0.1f}) {
         playlist = {Entry(L"C:\\fx\\lone.exe", minutes)};
-        rotation.Toggle();
+        Toggle();
         EXPECT_EQ(host.timers[launcher::kRotationTimer], launcher::kShortestPeriod) << minutes;
-        rotation.Toggle();
+        Toggle();
     }
 }
 

@@ -17,16 +17,7 @@ namespace {
 
 constexpr ULONGLONG kMinute = 60000;
 
-// A path in the temporary folder with nothing at it yet.
-std::wstring FreshTempPath(const wchar_t* name)
-{
-    wchar_t temp[MAX_PATH] = L"";
-    GetTempPathW(MAX_PATH, temp);
-    std::wstring path = std::wstring(temp) + name;
-    testing_support::RemoveTree(path);
-    DeleteFileW(path.c_str());
-    return path;
-}
+using testing_support::FreshTempPath;
 
 TEST(FailureHistoryTest, SetsAsideAtTheLimitAndReleasesAfterItsTime)
 {

@@ -51,6 +51,16 @@ void RemoveTree(const std::wstring& path)
     RemoveDirectoryW(path.c_str());
 }
 
+std::wstring FreshTempPath(const std::wstring& name)
+{
+    wchar_t temp[MAX_PATH] = L"";
+    GetTempPathW(MAX_PATH, temp);
+    std::wstring path = std::wstring(temp) + name;
+    RemoveTree(path);
+    DeleteFileW(path.c_str());
+    return path;
+}
+
 bool CopyTree(const std::wstring& from, const std::wstring& to)
 {
     CreateDirectoryW(to.c_str(), nullptr);

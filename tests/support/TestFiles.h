@@ -11,5 +11,7 @@ bool FileExists(const std::wstring& path);
 // Removes the folder with everything below it, read-only entries included.
 void RemoveTree(const std::wstring& path);
 bool CopyTree(const std::wstring& from, const std::wstring& to);
+// A path `name` in the temporary folder with nothing at it yet.
+std::wstring FreshTempPath(const std::wstring& name);
 
 }  // namespace testing_support

@@ -1,0 +1,39 @@
+#pragma once
+// What an operator can ask of the launcher, from whichever source: the bar's buttons, the tray
+// menu, the hot keys, the library's effect page. Each source turns its event into a Request and
+// hands it to the bar's Execute; a new source (a remote control) does the same and nothing more.
+
+namespace launcher {
+
+enum class Command {
+    // What plays: decided by the playback.
+    ToggleRotation,
+    StartRotation,
+    StopRotation,
+    Next,
+    Previous,
+    PlayEntry,  // Request::entry, from 0
+    StandbyOn,
+    StandbyOff,
+    ProjectorsOn,
+    ProjectorsOff,
+    // The bar's and the library's windows.
+    OpenSettings,
+    Calibrate,
+    EndCalibration,
+    ShowBar,
+    HideBar,
+    QuickToolBar,
+    ShapedProjection,
+    Reset,
+    MediaShow,
+    RefreshBackground,
+    Exit,
+};
+
+struct Request {
+    Command command;
+    int entry = 0;
+};
+
+}  // namespace launcher

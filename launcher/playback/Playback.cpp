@@ -1,0 +1,297 @@
+#include "launcher/playback/Playback.h"
+
+#include <shlwapi.h>
+
+#include <cwchar>
+
+#include "launcher/BarWiring.h"
+#include "launcher/LauncherSettings.h"
+
+namespace launcher {
+namespace {
+
+using supervision::StartReason;
+using supervision::StopReason;
+
+constexpr wchar_t kConfigFile[] = L"Bin\\config.ini";
+constexpr wchar_t kScheduleFile[] = L"data\\Schedule.xml";
+
+// The system time in FILETIME units: the effect's processes are those made after it.
+ULONGLONG SystemTimeNow()
+{
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    return (static_cast<ULONGLONG>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+}
+
+bool Changed(const std::vector<std::wstring>& changed, const wchar_t* file)
+{
+    for (const std::wstring& name : changed)
+        if (_wcsicmp(name.c_str(), file) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+Playback::Playback(HWND bar, PlaybackHost& host) : bar_(bar), host_(host), rotation_(static_cast<RotationHost&>(*this))
+{
+    wchar_t folder[MAX_PATH] = L"";
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    folder_ = folder;
+}
+
+Playback::~Playback() = default;
+
+Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring& problem, bool penMode)
+{
+    mainList_ = std::shared_ptr<const EffectList>(mainList, [](const EffectList*) {});
+    rotation_.SetPlaylist(mainList_);
+
+    supervision::SuperviseSettings settings = supervision::SuperviseSettings::Read(kConfigFile);
+    // Inherited by every program the launcher starts: an effect that crashes then ends,
+    // rather than leaving a crash box on the projection.
+    if (settings.on) SetErrorMode(SetErrorMode(0) | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+    supervisor_.reset(
+        new supervision::Supervisor(bar_, static_cast<supervision::SupervisorHost&>(*this), settings, folder_));
+    supervisor_->LauncherStarted();
+    projectors_.reset(new ProjectorControl(bar_, folder_ + L"\\log", [this](const std::wstring& line) {
+        supervisor_->Log(line);
+    }));
+    projectors_->SetSurveyed([this](const std::vector<supervision::ProjectorReport>& reports) {
+        supervisor_->SetProjectorReports(reports);
+    });
+    projectors_->Load(kConfigFile);
+    LoadSchedule(false);
+    if (!problem.empty())
+        supervisor_->Log(L"playlist data\\EffectPath.xml could not be read: " + problem +
+                         L"; the file is left as it is, and the effect page keeps a copy before it saves over it");
+
+    // A schedule plays from the start, as "auto" would.
+    if (schedule_->Active()) {
+        schedule_->Resume();
+        return Opening::Rotation;
+    }
+    // Entries whose program is missing stay in the list but play no part in the choice: a
+    // playlist of one present program plays it alone, as it always did.
+    std::vector<std::wstring> present;
+    for (int i = 0; i < rotation_.Count(); ++i)
+        if (PathFileExistsW(RotationPath(i).c_str())) present.push_back(RotationPath(i));
+    if (present.size() == 1) {
+        // One that cannot start is the supervision's to try again.
+        if (StartAndWatch(present.front(), StartReason::Startup, false)) rotation_.OnEffectStarted(present.front());
+        return Opening::LoneEffect;
+    }
+    if (penMode || !IsAutoRotation()) return Opening::Nothing;
+    if (rotation_.Count() == 0) {
+        // Where the rotation would play: the standby picture, not the desktop.
+        if (!problem.empty()) supervisor_->Standby(L"the playlist data\\EffectPath.xml cannot be read");
+        return Opening::Nothing;
+    }
+    rotation_.Start(StartReason::Startup);
+    return Opening::Rotation;
+}
+
+void Playback::Close()
+{
+    KillTimer(bar_, kWatchdogTimer);
+    schedule_.reset();
+    if (supervisor_) supervisor_->LauncherEnding();
+    projectors_.reset();
+}
+
+// Where the schedule holds, the operator's start resumes it (what is in force then plays) and
+// the operator's stop suspends it until the next start.
+void Playback::StartRotation(StartReason reason)
+{
+    if (rotation_.Running()) return;
+    if (schedule_ && schedule_->Active()) {
+        schedule_->Resume();
+        return;
+    }
+    rotation_.Start(reason);
+}
+
+void Playback::StopRotation(StopReason reason)
+{
+    if (!rotation_.Running()) return;
+    rotation_.Stop(true, reason);
+    if (schedule_ && schedule_->Active()) schedule_->Suspend();
+    supervisor_->RotationStopped();
+}
+
+std::wstring Playback::Execute(const Request& request)
+{
+    switch (request.command) {
+    case Command::ToggleRotation:
+        if (rotation_.Running()) StopRotation(StopReason::UserStop);
+        else StartRotation(StartReason::RotationStart);
+        return L"";
+    case Command::StartRotation:
+        StartRotation(StartReason::RotationStart);
+        return L"";
+    case Command::StopRotation:
+        StopRotation(StopReason::UserStop);
+        return L"";
+    case Command::Next:
+    case Command::Previous:
+        if (!rotation_.Running()) return L"the rotation is stopped";
+        if (request.command == Command::Next) rotation_.Step(StartReason::Operator, StopReason::Operator);
+        else rotation_.StepBack(StartReason::Operator);
+        return L"";
+    case Command::PlayEntry:
+        if (request.entry < 0 || request.entry >= rotation_.Count())
+            return L"no entry " + std::to_wstring(request.entry + 1) + L" in the playlist";
+        rotation_.PlayEntry(request.entry, StartReason::Operator);
+        return L"";
+    case Command::StandbyOn:
+        StopRotation(StopReason::Operator);
+        supervisor_->Standby(L"the operator's command");
+        return L"";
+    case Command::StandbyOff:
+        supervisor_->EndStandby();
+        StartRotation(StartReason::Operator);
+        return L"";
+    case Command::ProjectorsOn:
+    case Command::ProjectorsOff:
+        if (!projectors_ || !projectors_->Any()) return L"no projector is set";
+        if (request.command == Command::ProjectorsOn) projectors_->SwitchOn();
+        else projectors_->SwitchOff();
+        return L"";
+    default:
+        return L"not a command of what plays";
+    }
+}
+
+void Playback::EffectStartedElsewhere(const std::wstring& path)
+{
+    supervisor_->EffectStarted(path, StartReason::EffectPage, false);
+    rotation_.OnEffectStarted(path);
+}
+
+bool Playback::OnTimer(UINT_PTR id)
+{
+    switch (id) {
+    case kRotationTimer:
+        rotation_.Step(StartReason::RotationStep);
+        return true;
+    case kWatchdogTimer:
+        // A lone effect waiting out a pause after its faults comes back by that retry.
+        if (!supervisor_->RetryPending()) rotation_.Watchdog();
+        return true;
+    case kFrontTimer:
+        rotation_.BringEffectToFront();
+        return true;
+    case kClockTimer:
+        if (schedule_) schedule_->OnClock();
+        return true;
+    default:
+        return supervisor_ && supervisor_->OnTimer(id);
+    }
+}
+
+void Playback::SettingsClosed(const std::vector<std::wstring>& changed)
+{
+    std::wstring names;
+    for (const std::wstring& name : changed) names += (names.empty() ? L"" : L", ") + name;
+    supervisor_->SettingsClosed(names);
+    // Projector settings take effect at once; a schedule written by the sheet holds from now
+    // on (the effect that plays is left alone for any other file).
+    if (Changed(changed, kConfigFile)) projectors_->Load(kConfigFile);
+    if (Changed(changed, kScheduleFile)) LoadSchedule(true);
+}
+
+void Playback::LoadSchedule(bool playNow)
+{
+    bool wasActive = schedule_ && schedule_->Active();
+    bool suspended = schedule_ && schedule_->Suspended();
+    // The old one goes first: it lets go of the projectors' ready call that the new one takes.
+    schedule_.reset();
+    schedule_.reset(new ScheduledPlay(bar_, static_cast<ScheduleHost&>(*this), mainList_, *projectors_));
+    bool active = schedule_->Load(kScheduleFile);
+    if (!playNow || suspended || (!active && !wasActive)) return;
+    if (active) {
+        schedule_->Resume();
+    } else {
+        // The schedule went: the main playlist plays on, as without one.
+        PlayPlaylist(mainList_);
+    }
+}
+
+bool Playback::StartAndWatch(const std::wstring& path, StartReason reason, bool inRotation)
+{
+    ULONGLONG startedAt = SystemTimeNow();
+    std::wstring why;
+    if (!host_.StartProgram(path, why)) {
+        supervisor_->StartFailed(path, why, inRotation);
+        return false;
+    }
+    supervisor_->EffectStarted(path, reason, inRotation, startedAt);
+    return true;
+}
+
+bool Playback::StartEffect(const std::wstring& path, StartReason reason, bool inRotation)
+{
+    return StartAndWatch(path, reason, inRotation);
+}
+
+int Playback::StopEffect(const std::wstring& path, StopReason reason)
+{
+    supervisor_->EffectStopping(reason);
+    return host_.StopProgram(path);
+}
+
+void Playback::BringToFront(HWND window)
+{
+    SetForegroundWindow(window);
+    SetActiveWindow(window);
+}
+
+void Playback::StartTimer(UINT_PTR id, UINT period)
+{
+    if (id == kRotationTimer) rotationDueAt_ = GetTickCount64() + period;
+    SetTimer(bar_, id, period, nullptr);
+}
+
+void Playback::StopTimer(UINT_PTR id)
+{
+    if (id == kRotationTimer) rotationDueAt_ = 0;
+    KillTimer(bar_, id);
+}
+
+std::wstring Playback::RotationPath(int index)
+{
+    const EffectEntry* entry = rotation_.Entry(index);
+    if (!entry) return std::wstring();
+    return std::wstring(entry->path, wcsnlen(entry->path, sizeof(entry->path) / sizeof(entry->path[0])));
+}
+
+ULONGLONG Playback::RotationDueInMs()
+{
+    if (!rotationDueAt_) return 0;
+    ULONGLONG now = GetTickCount64();
+    return rotationDueAt_ > now ? rotationDueAt_ - now : 1;
+}
+
+void Playback::PlayPlaylist(std::shared_ptr<const EffectList> list)
+{
+    supervisor_->ClosedHours(false);
+    rotation_.Stop(false, StopReason::Schedule);
+    bool empty = !list || list->empty();
+    rotation_.SetPlaylist(std::move(list));
+    rotation_.Rewind();
+    if (empty) {
+        // No box for an empty list here: nobody may be there to close it.
+        supervisor_->Log(L"schedule: nothing to play");
+        supervisor_->ClosedHours(true);
+        return;
+    }
+    rotation_.Start(StartReason::Schedule);
+}
+
+void Playback::CloseForNow()
+{
+    rotation_.Stop(false, StopReason::Schedule);
+    supervisor_->ClosedHours(true);
+}
+
+}  // namespace launcher

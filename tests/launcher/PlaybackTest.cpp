@@ -1,0 +1,157 @@
+// What each operator's command does to what plays, decided in one place, against a stand-in
+// for the bar and the library: every source of commands (buttons, tray, hot keys, a remote
+// control) gets exactly these answers.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "framework/PostToWindow.h"
+#include "launcher/BarWiring.h"
+#include "launcher/playback/Playback.h"
+#include "tests/support/TestFiles.h"
+
+using launcher::Command;
+using launcher::Playback;
+using launcher::Request;
+
+namespace {
+
+class FakeBar : public launcher::PlaybackHost {
+public:
+    std::set<std::wstring> failing, running;
+    std::vector<std::wstring> started;
+    std::wstring caption;
+
+    bool StartProgram(const std::wstring& path, std::wstring& why) override
+    {
+        if (failing.count(path)) {
+            why = L"access is denied (5)";
+            return false;
+        }
+        started.push_back(path);
+        running.insert(path);
+        return true;
+    }
+    int StopProgram(const std::wstring& path) override { return running.erase(path) ? 1 : 0; }
+    bool IsNativeEffect(const std::wstring&) override { return false; }
+    HWND FindEffectWindow() override { return nullptr; }
+    std::wstring LanguageText(const wchar_t* id) override { return std::wstring(L"T") + id; }
+    void ShowBar(bool) override {}
+    bool IsBarVisible() override { return false; }
+    void SetRotationCaption(const std::wstring& text) override { caption = text; }
+    void SetStatusText(const std::wstring&) override {}
+    void ShowTips(const std::wstring&) override {}
+};
+
+// The bar's window as the playback uses it: its timers and the work handed back to it.
+LRESULT CALLBACK BarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == launcher::kRunOnBarMessage) {
+        kit::RunPosted(wParam);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+EffectEntry Entry(const std::wstring& path)
+{
+    EffectEntry entry = {};
+    wcsncpy(entry.path, path.c_str(), 259);
+    entry.time = 5.0f;
+    return entry;
+}
+
+struct Case {
+    const char* what;
+    bool rotating;                     // the rotation runs when the command comes
+    std::vector<int> failing;          // entries whose program cannot start
+    Request request;
+    const wchar_t* answer;             // what Execute says
+    std::vector<int> startedAfter;     // the entries started by the command, in order
+    bool rotatingAfter;
+    const char* logged;                // a line of the log, or null
+};
+
+class PlaybackTest : public testing::Test {
+protected:
+    PlaybackTest() : folder_(testing_support::FreshTempPath(L"pavora-playback-test"))
+    {
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        CreateDirectoryW((folder_ + L"\\Bin").c_str(), nullptr);
+        // Nothing is watched: the stand-in starts no process.
+        testing_support::WriteBytes(folder_ + L"\\Bin\\config.ini", "[config]\r\nauto=0\r\n[supervise]\r\non=0\r\n");
+        for (const wchar_t* name : {L"a.exe", L"b.exe", L"c.exe"}) {
+            paths_.push_back(folder_ + L"\\" + name);
+            testing_support::WriteBytes(paths_.back(), "");
+            list_.push_back(Entry(paths_.back()));
+        }
+        GetCurrentDirectoryW(MAX_PATH, previous_);
+        SetCurrentDirectoryW(folder_.c_str());
+        WNDCLASSW wc = {};
+        wc.lpfnWndProc = BarProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"PavoraPlaybackTestBar";
+        RegisterClassW(&wc);
+        bar_ = CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~PlaybackTest() override
+    {
+        DestroyWindow(bar_);
+        SetCurrentDirectoryW(previous_);
+        testing_support::RemoveTree(folder_);
+    }
+    std::string Log() const { return testing_support::ReadBytes(folder_ + L"\\log\\pavora.log"); }
+
+    std::wstring folder_;
+    wchar_t previous_[MAX_PATH] = L"";
+    std::vector<std::wstring> paths_;
+    EffectList list_;
+    HWND bar_ = nullptr;
+};
+
+TEST_F(PlaybackTest, EachCommandDoesWhatItsStateAllows)
+{
+    const Case cases[] = {
+        {"next while stopped", false, {}, {Command::Next}, L"the rotation is stopped", {}, false, nullptr},
+        {"next", true, {}, {Command::Next}, L"", {1}, true, "b.exe (operator's command)"},
+        {"previous wraps round to the last", true, {}, {Command::Previous}, L"", {2}, true, nullptr},
+        {"an entry while stopped starts there", false, {}, {Command::PlayEntry, 2}, L"", {2}, true, nullptr},
+        {"an entry that is not there", true, {}, {Command::PlayEntry, 7}, L"no entry 8 in the playlist", {}, true,
+         nullptr},
+        {"a program that cannot start is passed over", true, {1}, {Command::Next}, L"", {2}, true,
+         "could not start"},
+        {"none can start: standby", false, {0, 1, 2}, {Command::StartRotation}, L"", {}, true, "standby on"},
+        {"standby stops the rotation", true, {}, {Command::StandbyOn}, L"", {}, false,
+         "standby on: the operator's command"},
+        {"projectors without any", true, {}, {Command::ProjectorsOn}, L"no projector is set", {}, true, nullptr},
+        {"the rotation button while it runs", true, {}, {Command::ToggleRotation}, L"", {}, false,
+         "rotation stopped by the operator"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DeleteFileW((folder_ + L"\\log\\pavora.log").c_str());
+        FakeBar host;
+        Playback playback(bar_, host);
+        ASSERT_EQ(playback.Open(&list_, L"", false), Playback::Opening::Nothing);
+        if (c.rotating) playback.Execute({Command::StartRotation});
+        ASSERT_EQ(playback.IsRotating(), c.rotating);
+        for (int entry : c.failing) host.failing.insert(paths_[static_cast<size_t>(entry)]);
+        size_t before = host.started.size();
+
+        EXPECT_EQ(playback.Execute(c.request), c.answer);
+        std::vector<std::wstring> expected;
+        for (int entry : c.startedAfter) expected.push_back(paths_[static_cast<size_t>(entry)]);
+        EXPECT_EQ(std::vector<std::wstring>(host.started.begin() + static_cast<long>(before), host.started.end()),
+                  expected);
+        EXPECT_EQ(playback.IsRotating(), c.rotatingAfter);
+        EXPECT_EQ(host.caption, c.rotatingAfter ? L"T8" : (c.rotating ? L"T3" : L""));
+        if (c.logged) EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
+        playback.Close();
+    }
+}
+
+}  // namespace
