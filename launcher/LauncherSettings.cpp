@@ -2,34 +2,32 @@
 
 #include <windows.h>
 
+#include "core/text/ConfigKeys.h"
+
 namespace launcher {
 namespace {
 
-// Relative to the current directory, which is the installation folder.
-constexpr wchar_t kConfigFile[] = L"Bin\\config.ini";
-constexpr wchar_t kConfigSection[] = L"config";
-
-int ReadConfigInt(const wchar_t* key, int defaultValue)
+int ReadConfigInt(const tessaly::config::IntKey& key)
 {
-    return static_cast<int>(GetPrivateProfileIntW(kConfigSection, key, defaultValue, kConfigFile));
+    return static_cast<int>(GetPrivateProfileIntW(key.section, key.name, key.defaultValue, tessaly::config::kPath));
 }
 
 }  // namespace
 
 bool IsPenMode()
 {
-    int deviceType = ReadConfigInt(L"DEVICETYPE", 0);
+    int deviceType = ReadConfigInt(tessaly::config::kDeviceType);
     return deviceType == 1 || deviceType == 2;
 }
 
 bool IsAutoRotation()
 {
-    return ReadConfigInt(L"auto", 0) != 0;
+    return ReadConfigInt(tessaly::config::kAuto) != 0;
 }
 
 bool StartsMediaShow()
 {
-    return ReadConfigInt(L"StartWin7Touch", 0) != 0;
+    return ReadConfigInt(tessaly::config::kStartWin7Touch) != 0;
 }
 
 }  // namespace launcher

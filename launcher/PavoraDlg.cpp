@@ -2,23 +2,21 @@
 
 #include <shlwapi.h>
 
-#include <cmath>
 #include <cwchar>
-#include <vector>
 
 #include "core/effects/PlaylistFile.h"
 #include "core/library/TessalyApi.h"
 #include "framework/Application.h"
-#include "framework/CriticalSection.h"
 #include "framework/DataExchange.h"
 #include "framework/Handles.h"
 #include "framework/MessageBox.h"
 #include "framework/PostToWindow.h"
 #include "launcher/BarWiring.h"
 #include "launcher/EffectPathCheck.h"
-#include "launcher/LanguageText.h"
 #include "launcher/LauncherSettings.h"
 #include "launcher/MediaShow.h"
+#include "launcher/PointCountBox.h"
+#include "launcher/SettingsWrites.h"
 #include "launcher/TrayResources.h"
 #include "launcher/resource.h"
 
@@ -27,69 +25,14 @@ namespace {
 using launcher::Command;
 using launcher::Request;
 
-// The files the settings sheet may write, and when each was last written.
-const wchar_t* const kSettingsFiles[] = {L"Bin\\config.ini", L"data\\EffectPath.xml", L"data\\ConfigLight.xml",
-                                         L"data\\ConfigSign.xml", L"data\\ConfigLaser.xml", L"data\\ConfigDI.xml",
-                                         L"data\\multiplexer_settings.xml", L"data\\Schedule.xml"};
-
-std::vector<ULONGLONG> WriteTimes()
-{
-    std::vector<ULONGLONG> times;
-    for (const wchar_t* file : kSettingsFiles) {
-        WIN32_FILE_ATTRIBUTE_DATA data{};
-        ULONGLONG time = 0;
-        if (GetFileAttributesExW(file, GetFileExInfoStandard, &data))
-            time = (static_cast<ULONGLONG>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-        times.push_back(time);
-    }
-    return times;
-}
-// The system's own words for an error, for the log.
-std::wstring ErrorText(DWORD error)
-{
-    wchar_t* text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring said(text ? text : L"", text ? length : 0);
-    if (text) LocalFree(text);
-    while (!said.empty() && (said.back() == L'\n' || said.back() == L'\r' || said.back() == L' ' || said.back() == L'.'))
-        said.pop_back();
-    return (said.empty() ? std::wstring(L"error") : said) + L" (" + std::to_wstring(error) + L")";
-}
-
-// The library's start, with the reason of a failure.
-bool StartWithReason(const std::wstring& path, std::wstring& why)
-{
-    SetLastError(ERROR_SUCCESS);
-    if (PlayEffect(path.c_str())) return true;
-    DWORD error = GetLastError();
-    if (!PathFileExistsW(path.c_str())) why = L"the program file is missing";
-    else why = ErrorText(error ? error : ERROR_GEN_FAILURE);
-    return false;
-}
-
 constexpr UINT kHideAfterStart = 100;
 constexpr UINT kHideAfterEffect = 1000;
-
-// The library keeps the point callback for its point pipeline; the lock is what the
-// callback guards.
-kit::CriticalSection& ThePointLock()
-{
-    static kit::CriticalSection lock;
-    return lock;
-}
-
-void OnPoint()
-{
-    kit::CriticalSection::Lock pass(ThePointLock());
-}
 
 }  // namespace
 
 CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG)
 {
-    ThePointLock();  // ready before the library is handed the callback
+    launcher::PreparePointCallback();  // ready before the library is handed the callback
     icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
 }
 
@@ -102,11 +45,11 @@ BOOL CPavoraDlg::OnInitDialog()
     SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
 
     penMode_ = launcher::IsPenMode();
-    FillPointCounts();
+    launcher::FillPointCounts(Item(IDC_COMBO_POINTS));
     tray_.Create(Handle(), L"Quorvane", icon_);
     ApplyLanguage();
     if (!penMode_) EnableWindow(Item(IDC_BTN_QUICK), FALSE);
-    SetPointCallBackMethod(OnPoint);
+    SetPointCallBackMethod(launcher::OnPoint);
     RegisterHotKeys();
     Open();
     InitData(this);
@@ -121,31 +64,18 @@ void CPavoraDlg::Open()
         EffectList scratch;
         if (tessaly::LoadPlaylist(L"data\\EffectPath.xml", scratch, &problem)) problem.clear();
     }
-    playback_.reset(new launcher::Playback(Handle(), static_cast<launcher::PlaybackHost&>(*this)));
-    switch (playback_->Open(GetEffectPlayInfo(), problem, penMode_)) {
-    case launcher::Playback::Opening::LoneEffect:
-        SetTimer(Handle(), launcher::kHideTimer, kHideAfterEffect, nullptr);
-        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
-        break;
-    case launcher::Playback::Opening::Rotation:
+    playback_.reset(new launcher::Playback(Handle(), effects_, static_cast<launcher::PlaybackHost&>(*this)));
+    using Opening = launcher::Playback::Opening;
+    Opening opening = playback_->Open(GetEffectPlayInfo(), problem, penMode_);
+    if (opening == Opening::Nothing) {
+        if (!penMode_ || !IsWindows7TouchMode() || !launcher::StartsMediaShow()) return;
+        launcher::RunMediaShow(Handle(), penMode_);
         SetTimer(Handle(), launcher::kHideTimer, kHideAfterStart, nullptr);
-        SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
-        break;
-    case launcher::Playback::Opening::Nothing:
-        if (penMode_ && IsWindows7TouchMode() && launcher::StartsMediaShow()) {
-            launcher::RunMediaShow(Handle(), penMode_);
-            SetTimer(Handle(), launcher::kHideTimer, kHideAfterStart, nullptr);
-        }
-        break;
+        return;
     }
-}
-
-void CPavoraDlg::FillPointCounts()
-{
-    HWND box = Item(IDC_COMBO_POINTS);
-    for (const wchar_t* count : {L"4", L"16", L"25", L"36"})
-        SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(count));
-    SendMessageW(box, CB_SETCURSEL, 0, 0);
+    SetTimer(Handle(), launcher::kHideTimer, opening == Opening::LoneEffect ? kHideAfterEffect : kHideAfterStart,
+             nullptr);
+    SetTimer(Handle(), launcher::kFrontTimer, launcher::kFrontDelay, nullptr);
 }
 
 void CPavoraDlg::ApplyLanguage()
@@ -171,43 +101,29 @@ void CPavoraDlg::RegisterHotKeys()
 
 std::wstring CPavoraDlg::Execute(const Request& request)
 {
-    switch (request.command) {
-    case Command::OpenSettings:
-        OpenSettings();
+    // The bar's and the library's windows; every other command is about what plays.
+    static const struct {
+        Command command;
+        void (*run)(CPavoraDlg& bar);
+    } kWindowCommands[] = {
+        {Command::OpenSettings, [](CPavoraDlg& bar) { bar.OpenSettings(); }},
+        {Command::Calibrate, [](CPavoraDlg& bar) { bar.OnCalibrate(); }},
+        {Command::EndCalibration, [](CPavoraDlg&) { CloseCab(); }},
+        {Command::ShowBar, [](CPavoraDlg& bar) { bar.Show(SW_SHOWNORMAL); }},
+        {Command::HideBar, [](CPavoraDlg& bar) { bar.Show(SW_HIDE); }},
+        {Command::QuickToolBar, [](CPavoraDlg&) { ShowQuickToolBar(SW_SHOWNORMAL); }},
+        {Command::ShapedProjection, [](CPavoraDlg&) { ShowScreenAreaDlg(); }},
+        {Command::Reset, [](CPavoraDlg& bar) { bar.OnReset(); }},
+        {Command::MediaShow, [](CPavoraDlg& bar) { launcher::RunMediaShow(bar.Handle(), bar.penMode_); }},
+        {Command::RefreshBackground, [](CPavoraDlg&) { RefreshBkGround(); }},
+        {Command::Exit, [](CPavoraDlg& bar) { bar.OnOK(); }},
+    };
+    for (const auto& entry : kWindowCommands) {
+        if (entry.command != request.command) continue;
+        entry.run(*this);
         return L"";
-    case Command::Calibrate:
-        OnCalibrate();
-        return L"";
-    case Command::EndCalibration:
-        CloseCab();
-        return L"";
-    case Command::ShowBar:
-        Show(SW_SHOWNORMAL);
-        return L"";
-    case Command::HideBar:
-        Show(SW_HIDE);
-        return L"";
-    case Command::QuickToolBar:
-        ShowQuickToolBar(SW_SHOWNORMAL);
-        return L"";
-    case Command::ShapedProjection:
-        ShowScreenAreaDlg();
-        return L"";
-    case Command::Reset:
-        OnReset();
-        return L"";
-    case Command::MediaShow:
-        launcher::RunMediaShow(Handle(), penMode_);
-        return L"";
-    case Command::RefreshBackground:
-        RefreshBkGround();
-        return L"";
-    case Command::Exit:
-        OnOK();
-        return L"";
-    default:
-        return playback_ ? playback_->Execute(request) : L"the launcher is not ready";
     }
+    return playback_ ? playback_->Execute(request) : L"the launcher is not ready";
 }
 
 bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
@@ -238,20 +154,14 @@ bool CPavoraDlg::OnCommand(WORD id, WORD code, HWND control)
 
 void CPavoraDlg::OnCalibrate()
 {
-    int points = _wtoi(ItemText(IDC_COMBO_POINTS).c_str());
-    int side = points > 0 ? static_cast<int>(std::sqrt(static_cast<double>(points))) : 0;
+    int side = launcher::GridSide(_wtoi(ItemText(IDC_COMBO_POINTS).c_str()));
     Calibration(side, side);
 }
 
 void CPavoraDlg::OnPointCountChanged()
 {
-    HWND box = Item(IDC_COMBO_POINTS);
-    LRESULT selected = SendMessageW(box, CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR) return;
-    wchar_t text[16] = L"";
-    if (SendMessageW(box, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0) >= 16) return;
-    SendMessageW(box, CB_GETLBTEXT, static_cast<WPARAM>(selected), reinterpret_cast<LPARAM>(text));
-    SetCalibrationPointNum(_wtoi(text));
+    int count = launcher::ChosenPointCount(Item(IDC_COMBO_POINTS));
+    if (count >= 0) SetCalibrationPointNum(count);
 }
 
 void CPavoraDlg::OnReset()
@@ -280,7 +190,7 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         handled = true;
         return 0;
     case launcher::kRelabelMenuMessage:
-        OnRelabelMenu(reinterpret_cast<HMENU>(wParam));
+        CTray::Relabel(reinterpret_cast<HMENU>(wParam), [this](const wchar_t* id) { return LanguageText(id); });
         handled = true;
         return 0;
     case launcher::kEffectStartedMessage:
@@ -351,23 +261,18 @@ bool CPavoraDlg::PreTranslateMessage(MSG* msg)
 void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
 {
     using Action = launcher::HotKeys::Action;
-    switch (hotKeys_.Match(id, keys)) {
-    case Action::Exit:
-        Execute({Command::Exit});
-        break;
-    case Action::RefreshBackground:
-        Execute({Command::RefreshBackground});
-        break;
-    case Action::Settings:
-        Execute({Command::ShowBar});
-        Execute({Command::OpenSettings});
-        break;
-    case Action::ToggleRotation:
-        Execute({Command::ToggleRotation});
-        break;
-    case Action::None:
-        break;
-    }
+    static const struct {
+        Action action;
+        Command command;
+    } kKeys[] = {{Action::Exit, Command::Exit},
+                 {Action::RefreshBackground, Command::RefreshBackground},
+                 {Action::Settings, Command::OpenSettings},
+                 {Action::ToggleRotation, Command::ToggleRotation}};
+    Action action = hotKeys_.Match(id, keys);
+    // The sheet stands on the bar: from the keyboard the bar shows first.
+    if (action == Action::Settings) Execute({Command::ShowBar});
+    for (const auto& key : kKeys)
+        if (key.action == action) Execute({key.command});
 }
 
 bool CPavoraDlg::OnTimer(UINT_PTR id)
@@ -382,25 +287,9 @@ bool CPavoraDlg::OnTimer(UINT_PTR id)
 
 void CPavoraDlg::OpenSettings()
 {
-    std::vector<ULONGLONG> before = WriteTimes();
+    launcher::SettingsWrites writes;
     GeneralSetting();
-    std::vector<ULONGLONG> after = WriteTimes();
-    std::vector<std::wstring> changed;
-    for (size_t i = 0; i < before.size(); ++i)
-        if (before[i] != after[i]) changed.push_back(kSettingsFiles[i]);
-    if (playback_) playback_->SettingsClosed(changed);
-}
-
-void CPavoraDlg::OnRelabelMenu(HMENU popup)
-{
-    static const struct {
-        UINT command;
-        const wchar_t* text;
-    } kLabels[] = {
-        {ID_TRAY_CALIBRATE, L"2"}, {ID_TRAY_SETTINGS, L"1"}, {ID_TRAY_EXIT, L"7"}, {ID_TRAY_SHAPED_PROJECTION, L"58"},
-    };
-    for (const auto& label : kLabels)
-        ModifyMenuW(popup, label.command, MF_BYCOMMAND | MF_STRING, label.command, LanguageText(label.text).c_str());
+    if (playback_) playback_->SettingsClosed(writes.Changed());
 }
 
 bool CPavoraDlg::OnPaintMinimised()
@@ -430,53 +319,6 @@ void CPavoraDlg::OnDestroy()
     hotKeys_.Unregister(Handle());
     if (playback_) playback_->Close();
     CloseCCV();
-}
-
-// launcher::PlaybackHost
-
-bool CPavoraDlg::StartProgram(const std::wstring& path, std::wstring& why)
-{
-    return StartWithReason(path, why);
-}
-
-int CPavoraDlg::StopProgram(const std::wstring& path)
-{
-    return KillProcessByName(path.c_str());
-}
-
-bool CPavoraDlg::IsNativeEffect(const std::wstring& path)
-{
-    return IsCplusEffect(path) != FALSE;
-}
-
-HWND CPavoraDlg::FindEffectWindow()
-{
-    return GetFlashWnd();
-}
-
-std::wstring CPavoraDlg::LanguageText(const wchar_t* id)
-{
-    return launcher::LanguageText(id);
-}
-
-void CPavoraDlg::ShowBar(bool show)
-{
-    Show(show ? SW_SHOW : SW_HIDE);
-}
-
-bool CPavoraDlg::IsBarVisible()
-{
-    return IsVisible();
-}
-
-void CPavoraDlg::SetRotationCaption(const std::wstring& text)
-{
-    SetItemText(IDC_BTN_ROTATION, text.c_str());
-}
-
-void CPavoraDlg::SetStatusText(const std::wstring& text)
-{
-    SetItemText(IDC_STATIC_STATUS, text.c_str());
 }
 
 void CPavoraDlg::ShowTips(const std::wstring& text)

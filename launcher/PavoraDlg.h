@@ -7,8 +7,11 @@
 #include "framework/Dialog.h"
 #include "launcher/Command.h"
 #include "launcher/HotKeys.h"
+#include "launcher/LanguageText.h"
+#include "launcher/LibraryEffects.h"
 #include "launcher/Tray.h"
 #include "launcher/playback/Playback.h"
+#include "launcher/resource.h"
 
 // The launcher's main window: a narrow, always-on-top bar of buttons, hidden most of
 // the time and reached through the tray icon. It turns its buttons, the tray menu, the hot
@@ -34,7 +37,6 @@ protected:
 
 private:
     void ApplyLanguage();
-    void FillPointCounts();
     void RegisterHotKeys();
     void Open();
 
@@ -42,27 +44,23 @@ private:
     void OnPointCountChanged();
     void OnReset();
     void OnHotKey(WPARAM id, LPARAM keys);
-    void OnRelabelMenu(HMENU popup);
     bool OnPaintMinimised();
     void OnDragBar(LPARAM position);
     bool IsTrustedEffectPath(WPARAM pointer) const;
     void OpenSettings();
 
     // launcher::PlaybackHost
-    bool StartProgram(const std::wstring& path, std::wstring& why) override;
-    int StopProgram(const std::wstring& path) override;
-    bool IsNativeEffect(const std::wstring& path) override;
-    HWND FindEffectWindow() override;
-    std::wstring LanguageText(const wchar_t* id) override;
-    void ShowBar(bool show) override;
-    bool IsBarVisible() override;
-    void SetRotationCaption(const std::wstring& text) override;
-    void SetStatusText(const std::wstring& text) override;
+    std::wstring LanguageText(const wchar_t* id) override { return launcher::LanguageText(id); }
+    void ShowBar(bool show) override { Show(show ? SW_SHOW : SW_HIDE); }
+    bool IsBarVisible() override { return IsVisible(); }
+    void SetRotationCaption(const std::wstring& text) override { SetItemText(IDC_BTN_ROTATION, text.c_str()); }
+    void SetStatusText(const std::wstring& text) override { SetItemText(IDC_STATIC_STATUS, text.c_str()); }
     void ShowTips(const std::wstring& text) override;
 
     HICON icon_ = nullptr;
     CTray tray_;
     launcher::HotKeys hotKeys_;
     bool penMode_ = false;
+    launcher::LibraryEffects effects_;
     std::unique_ptr<launcher::Playback> playback_;
 };

@@ -196,3 +196,15 @@ void CTray::RemoveIcon()
     Shell_NotifyIconW(NIM_DELETE, &notifyData_);
     iconAdded_ = FALSE;
 }
+
+void CTray::Relabel(HMENU popup, const std::function<std::wstring(const wchar_t* id)>& text)
+{
+    static const struct {
+        UINT command;
+        const wchar_t* text;
+    } kLabels[] = {
+        {ID_TRAY_CALIBRATE, L"2"}, {ID_TRAY_SETTINGS, L"1"}, {ID_TRAY_EXIT, L"7"}, {ID_TRAY_SHAPED_PROJECTION, L"58"},
+    };
+    for (const auto& label : kLabels)
+        ModifyMenuW(popup, label.command, MF_BYCOMMAND | MF_STRING, label.command, text(label.text).c_str());
+}

@@ -3,7 +3,9 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <functional>
 #include <memory>
+#include <string>
 #include <type_traits>
 
 #include "launcher/BarWiring.h"
@@ -31,6 +33,8 @@ public:
     // WM_INITMENUPOPUP of a non-system menu.
     void PreparePopup(HMENU popup);
     void RemoveIcon();
+    // The menu's items that show language texts, relabelled with `text` of their numbers.
+    static void Relabel(HMENU popup, const std::function<std::wstring(const wchar_t* id)>& text);
 
 private:
     struct ImageListDeleter {

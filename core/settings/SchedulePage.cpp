@@ -10,7 +10,6 @@
 #include <cwctype>
 #include <memory>
 
-#include "core/projector/ProjectorSwitch.h"
 #include "core/resources/SchedulePageIds.h"
 #include "core/settings/SaveFailures.h"
 #include "core/text/ConfigFile.h"
@@ -74,31 +73,6 @@ void SetCell(HWND list, int row, int column, const std::wstring& text)
     SendMessageW(list, LVM_SETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-// The projectors' answers are awaited on a thread of their own: one that does not answer
-// takes seconds, and the sheet must not freeze meanwhile.
-struct TryJob {
-    HWND page;
-    std::vector<projector::Address> addresses;
-    std::string password;
-    HMODULE held;
-};
-
-DWORD WINAPI TryThread(void* parameter)
-{
-    std::unique_ptr<TryJob> job(static_cast<TryJob*>(parameter));
-    HMODULE held = job->held;
-    {
-        std::unique_ptr<std::wstring> answers(new std::wstring);
-        for (const std::wstring& line : projector::ProjectorSwitch::TryAll(job->addresses, job->password))
-            *answers += line + L"\r\n";
-        if (PostMessageW(job->page, CSchedulePage::kTriedMessage, 0, reinterpret_cast<LPARAM>(answers.get())))
-            answers.release();
-        job.reset();
-    }
-    if (held) FreeLibraryAndExitThread(held, 0);
-    return 0;
-}
-
 }  // namespace
 
 CSchedulePage::CSchedulePage() : PropertyPage(IDD_SCHEDULE_PAGE) {}
@@ -142,10 +116,7 @@ BOOL CSchedulePage::OnInitDialog()
     if (!loaded.problems.empty()) kit::WriteText(Handle(), IDC_SCHEDULE_PROBLEMS, option::LanguageText(L"236"));
     ShowEntries(-1);
 
-    address_ = config::ReadString(config::kProjectorAddress);
-    password_ = config::ReadString(config::kProjectorPassword);
-    kit::WriteText(Handle(), IDC_SCHEDULE_ADDRESS, address_);
-    kit::WriteText(Handle(), IDC_SCHEDULE_PASSWORD, password_);
+    projectors_.Load(Handle());
     return TRUE;
 }
 
@@ -318,33 +289,16 @@ void CSchedulePage::OnChoosePlaylist()
 
 void CSchedulePage::OnTryProjectors()
 {
-    std::vector<projector::Address> addresses;
-    std::wstring error, text = kit::ReadText(Handle(), IDC_SCHEDULE_ADDRESS);
-    if (!projector::ParseAddresses(text, addresses, error)) {
-        Refuse(L"231", L"\n" + text + L"\n" + error);
-        SetFocus(Item(IDC_SCHEDULE_ADDRESS));
-        return;
-    }
-    if (addresses.empty()) return;
-    std::unique_ptr<TryJob> job(new TryJob{Handle(), addresses, kit::ToUtf8(kit::ReadText(Handle(), IDC_SCHEDULE_PASSWORD)),
-                                           nullptr});
-    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCWSTR>(&TryThread), &job->held);
-    kit::UniqueHandle thread(CreateThread(nullptr, 0, TryThread, job.get(), 0, nullptr));
-    if (!thread) {
-        if (job->held) FreeLibrary(job->held);
-        return;
-    }
-    job.release();
-    kit::WriteText(Handle(), IDC_SCHEDULE_ANSWERS, option::LanguageText(L"239"));
-    EnableWindow(Item(IDC_SCHEDULE_TRY), FALSE);
+    std::wstring problem;
+    if (projectors_.Try(Handle(), problem)) return;
+    Refuse(L"231", problem);
+    SetFocus(Item(IDC_SCHEDULE_ADDRESS));
 }
 
 INT_PTR CSchedulePage::OnMessage(UINT message, WPARAM, LPARAM lParam, bool& handled)
 {
-    if (message != kTriedMessage) return 0;
-    std::unique_ptr<std::wstring> answers(reinterpret_cast<std::wstring*>(lParam));
-    kit::WriteText(Handle(), IDC_SCHEDULE_ANSWERS, *answers);
-    EnableWindow(Item(IDC_SCHEDULE_TRY), TRUE);
+    if (message != CProjectorFields::kTriedMessage) return 0;
+    projectors_.OnTried(Handle(), lParam);
     handled = true;
     return 0;
 }
@@ -376,10 +330,9 @@ bool CSchedulePage::OnNotify(int id, NMHDR* header, LRESULT& result)
 
 bool CSchedulePage::OnApply()
 {
-    std::vector<projector::Address> addresses;
-    std::wstring error, text = kit::ReadText(Handle(), IDC_SCHEDULE_ADDRESS);
-    if (!projector::ParseAddresses(text, addresses, error)) {
-        Refuse(L"231", L"\n" + text + L"\n" + error);
+    std::wstring problem;
+    if (!projectors_.Check(Handle(), problem)) {
+        Refuse(L"231", problem);
         return false;
     }
     Store();
@@ -395,11 +348,5 @@ void CSchedulePage::Store()
         option::SheetSaveFailures().Note(written, kScheduleFile);
         if (written) changed_ = false;
     }
-    std::wstring address = kit::ReadText(Handle(), IDC_SCHEDULE_ADDRESS);
-    std::wstring password = kit::ReadText(Handle(), IDC_SCHEDULE_PASSWORD);
-    if (address != address_ && option::NoteConfigWrite(config::WriteString(config::kProjectorAddress, address.c_str())))
-        address_ = address;
-    if (password != password_ &&
-        option::NoteConfigWrite(config::WriteString(config::kProjectorPassword, password.c_str())))
-        password_ = password;
+    projectors_.Store(Handle());
 }

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/schedule/Schedule.h"
+#include "core/settings/ProjectorFields.h"
 #include "framework/PropertyPage.h"
 
 // The weekly schedule and the projectors it switches: entries added, changed and deleted
@@ -11,8 +12,6 @@
 // leaves them as they were.
 class CSchedulePage : public kit::PropertyPage {
 public:
-    static constexpr UINT kTriedMessage = WM_APP + 0x120;
-
     CSchedulePage();
     ~CSchedulePage() override;
 
@@ -45,6 +44,5 @@ private:
 
     std::vector<schedule::Entry> entries_;
     bool changed_ = false;
-    std::wstring address_;
-    std::wstring password_;
+    CProjectorFields projectors_;
 };

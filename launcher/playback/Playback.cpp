@@ -33,7 +33,8 @@ bool Changed(const std::vector<std::wstring>& changed, const wchar_t* file)
 
 }  // namespace
 
-Playback::Playback(HWND bar, PlaybackHost& host) : bar_(bar), host_(host), rotation_(static_cast<RotationHost&>(*this))
+Playback::Playback(HWND bar, EffectPrograms& programs, PlaybackHost& host)
+    : bar_(bar), programs_(programs), host_(host), rotation_(static_cast<RotationHost&>(*this))
 {
     wchar_t folder[MAX_PATH] = L"";
     GetCurrentDirectoryW(MAX_PATH, folder);
@@ -121,6 +122,20 @@ void Playback::StopRotation(StopReason reason)
 
 std::wstring Playback::Execute(const Request& request)
 {
+    // Closed hours are the schedule's: only its next boundary ends them (or the operator's
+    // stop, which suspends the schedule).
+    bool closed = supervisor_->InClosedHours();
+    switch (request.command) {
+    case Command::StartRotation:
+    case Command::Next:
+    case Command::Previous:
+    case Command::PlayEntry:
+    case Command::StandbyOff:
+        if (closed) return L"closed hours: nothing plays until the schedule's next boundary";
+        break;
+    default:
+        break;
+    }
     switch (request.command) {
     case Command::ToggleRotation:
         if (rotation_.Running()) StopRotation(StopReason::UserStop);
@@ -221,7 +236,7 @@ bool Playback::StartAndWatch(const std::wstring& path, StartReason reason, bool 
 {
     ULONGLONG startedAt = SystemTimeNow();
     std::wstring why;
-    if (!host_.StartProgram(path, why)) {
+    if (!programs_.StartProgram(path, why)) {
         supervisor_->StartFailed(path, why, inRotation);
         return false;
     }
@@ -237,7 +252,7 @@ bool Playback::StartEffect(const std::wstring& path, StartReason reason, bool in
 int Playback::StopEffect(const std::wstring& path, StopReason reason)
 {
     supervisor_->EffectStopping(reason);
-    return host_.StopProgram(path);
+    return programs_.StopProgram(path);
 }
 
 void Playback::BringToFront(HWND window)

@@ -18,16 +18,22 @@
 
 namespace launcher {
 
-// What playback needs of the bar's window and of the library.
-class PlaybackHost {
+// The library's effect programs, as playback uses them.
+class EffectPrograms {
 public:
-    virtual ~PlaybackHost() = default;
+    virtual ~EffectPrograms() = default;
     // The library's start of an effect; false with the system's reason.
     virtual bool StartProgram(const std::wstring& path, std::wstring& why) = 0;
     // The library's stop: non-zero when the program ran and was ended.
     virtual int StopProgram(const std::wstring& path) = 0;
     virtual bool IsNativeEffect(const std::wstring& path) = 0;
     virtual HWND FindEffectWindow() = 0;
+};
+
+// What playback shows on the bar.
+class PlaybackHost {
+public:
+    virtual ~PlaybackHost() = default;
     virtual std::wstring LanguageText(const wchar_t* id) = 0;
     virtual void ShowBar(bool show) = 0;
     virtual bool IsBarVisible() = 0;
@@ -42,7 +48,7 @@ public:
     enum class Opening { Nothing, LoneEffect, Rotation };
 
     // `bar` owns the timers (launcher/BarWiring.h) and runs what other threads hand back.
-    Playback(HWND bar, PlaybackHost& host);
+    Playback(HWND bar, EffectPrograms& programs, PlaybackHost& host);
     ~Playback() override;
     Playback(const Playback&) = delete;
     Playback& operator=(const Playback&) = delete;
@@ -77,8 +83,8 @@ private:
     // RotationHost
     bool StartEffect(const std::wstring& path, supervision::StartReason reason, bool inRotation) override;
     int StopEffect(const std::wstring& path, supervision::StopReason reason) override;
-    bool IsNativeEffect(const std::wstring& path) override { return host_.IsNativeEffect(path); }
-    HWND FindEffectWindow() override { return host_.FindEffectWindow(); }
+    bool IsNativeEffect(const std::wstring& path) override { return programs_.IsNativeEffect(path); }
+    HWND FindEffectWindow() override { return programs_.FindEffectWindow(); }
     void BringToFront(HWND window) override;
     std::wstring LanguageText(const wchar_t* id) override { return host_.LanguageText(id); }
     void ShowBar(bool show) override { host_.ShowBar(show); }
@@ -94,7 +100,7 @@ private:
     // supervision::SupervisorHost
     bool RotationRunning() override { return rotation_.Running(); }
     void StepRotationNow() override { rotation_.Step(supervision::StartReason::EarlyStep); }
-    bool PlayAgain(const std::wstring& path, std::wstring& why) override { return host_.StartProgram(path, why); }
+    bool PlayAgain(const std::wstring& path, std::wstring& why) override { return programs_.StartProgram(path, why); }
     int RotationIndex() override { return rotation_.Index(); }
     int RotationCount() override { return rotation_.Count(); }
     std::wstring RotationPath(int index) override;
@@ -107,6 +113,7 @@ private:
     void ScheduleStatus(const std::string& json) override { supervisor_->SetScheduleStatus(json); }
 
     HWND bar_;
+    EffectPrograms& programs_;
     PlaybackHost& host_;
     std::wstring folder_;  // the installation
     EffectRotation rotation_;

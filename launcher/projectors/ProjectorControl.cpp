@@ -1,5 +1,6 @@
 #include "launcher/projectors/ProjectorControl.h"
 
+#include "core/text/ConfigKeys.h"
 #include "framework/PostToWindow.h"
 #include "framework/Utf8.h"
 #include "launcher/BarWiring.h"
@@ -8,6 +9,16 @@
 #include "launcher/supervision/LocalTime.h"
 
 namespace launcher {
+namespace {
+
+std::wstring ReadText(const wchar_t* file, const tessaly::config::StringKey& key)
+{
+    std::vector<wchar_t> text(key.bufferSize, L'\0');
+    GetPrivateProfileStringW(key.section, key.name, L"", text.data(), key.bufferSize, file);
+    return text.data();
+}
+
+}  // namespace
 
 ProjectorControl::ProjectorControl(HWND bar, std::wstring logFolder, Log log)
     : bar_(bar), logFolder_(std::move(logFolder)), log_(std::move(log))
@@ -20,17 +31,19 @@ void ProjectorControl::Load(const wchar_t* configFile)
 {
     switch_.reset();
     ++generation_;
-    wchar_t addressText[1024] = L"", password[256] = L"";
-    GetPrivateProfileStringW(L"projector", L"address", L"", addressText, 1024, configFile);
-    GetPrivateProfileStringW(L"projector", L"password", L"", password, 256, configFile);
+    namespace config = tessaly::config;
+    std::wstring addressText = ReadText(configFile, config::kProjectorAddress);
+    std::wstring password = ReadText(configFile, config::kProjectorPassword);
     std::vector<std::wstring> notes;
-    DWORD warmup = ReadBoundedNumber(configFile, L"projector", L"warmupseconds", 60, 0, 3600, notes);
+    const config::IntKey& warmupKey = config::kProjectorWarmup;
+    DWORD warmup = ReadBoundedNumber(configFile, warmupKey.section, warmupKey.name,
+                                     static_cast<DWORD>(warmupKey.defaultValue), 0, 3600, notes);
     for (const std::wstring& note : notes) log_(note);
     std::vector<projector::Address> addresses;
     std::wstring error;
     std::vector<std::wstring> duplicates;
     if (!projector::ParseAddresses(addressText, addresses, error, &duplicates)) {
-        log_(L"projector: address \"" + std::wstring(addressText) + L"\" not used: " + error);
+        log_(L"projector: address \"" + addressText + L"\" not used: " + error);
         addresses.clear();
     }
     // Twice the same projector would be switched twice and reported twice in the metrics.

@@ -67,6 +67,7 @@ public:
     void Standby(const std::wstring& why);
     // The standby goes, whatever showed it.
     void EndStandby() { StandbyOff(); }
+    bool InClosedHours() const { return closed_; }
     // Before the launcher itself ends the effect that plays.
     void EffectStopping(StopReason reason);
     // The rotation's test of an entry before it plays it: false for a missing program or an

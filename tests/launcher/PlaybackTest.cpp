@@ -20,7 +20,7 @@ using launcher::Request;
 
 namespace {
 
-class FakeBar : public launcher::PlaybackHost {
+class FakeBar : public launcher::PlaybackHost, public launcher::EffectPrograms {
 public:
     std::set<std::wstring> failing, running;
     std::vector<std::wstring> started;
@@ -135,7 +135,7 @@ TEST_F(PlaybackTest, EachCommandDoesWhatItsStateAllows)
         SCOPED_TRACE(c.what);
         DeleteFileW((folder_ + L"\\log\\pavora.log").c_str());
         FakeBar host;
-        Playback playback(bar_, host);
+        Playback playback(bar_, host, host);
         ASSERT_EQ(playback.Open(&list_, L"", false), Playback::Opening::Nothing);
         if (c.rotating) playback.Execute({Command::StartRotation});
         ASSERT_EQ(playback.IsRotating(), c.rotating);
@@ -155,3 +155,22 @@ TEST_F(PlaybackTest, EachCommandDoesWhatItsStateAllows)
 }
 
 }  // namespace
+
+// In closed hours the schedule decides: commands that would play are refused with the reason,
+// and the operator's stop suspends the schedule as the button always did.
+TEST_F(PlaybackTest, InClosedHoursOnlyTheScheduleOrTheOperatorsStopChangesAnything)
+{
+    CreateDirectoryW((folder_ + L"\\data").c_str(), nullptr);
+    testing_support::WriteBytes(folder_ + L"\\data\\Schedule.xml",
+                                "<Schedule><Window days=\"1234567\" from=\"00:00\" to=\"24:00\" off=\"1\"/></Schedule>");
+    FakeBar host;
+    Playback playback(bar_, host, host);
+    ASSERT_EQ(playback.Open(&list_, L"", false), Playback::Opening::Rotation);
+    ASSERT_NE(Log().find("closed hours: nothing plays"), std::string::npos) << Log();
+    for (Command command : {Command::StartRotation, Command::Next, Command::Previous, Command::PlayEntry,
+                            Command::StandbyOff})
+        EXPECT_EQ(playback.Execute({command}), L"closed hours: nothing plays until the schedule's next boundary");
+    EXPECT_TRUE(host.started.empty());
+    EXPECT_FALSE(playback.IsRotating());
+    playback.Close();
+}
