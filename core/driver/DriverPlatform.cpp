@@ -3,54 +3,8 @@
 #include "framework/MessageBox.h"
 
 namespace DRIVER {
-namespace {
 
-class SystemSource : public PlatformSource {
-public:
-    bool Version(OSVERSIONINFOEXW& info) override
-    {
-        ZeroMemory(&info, sizeof(info));
-        info.dwOSVersionInfoSize = sizeof(info);
-        return GetVersionExW(reinterpret_cast<OSVERSIONINFOW*>(&info)) != FALSE;
-    }
-
-    WORD NativeArchitecture() override
-    {
-        // Missing before XP, so looked up rather than imported.
-        typedef void(WINAPI * NativeSystemInfoFunction)(LPSYSTEM_INFO);
-        SYSTEM_INFO info = {};
-        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        auto native = kernel ? reinterpret_cast<NativeSystemInfoFunction>(
-                                   reinterpret_cast<void*>(GetProcAddress(kernel, "GetNativeSystemInfo")))
-                             : nullptr;
-        if (native) native(&info);
-        else GetSystemInfo(&info);
-        return info.wProcessorArchitecture;
-    }
-};
-
-PlatformSource*& CurrentSource()
-{
-    static PlatformSource* source = nullptr;
-    return source;
-}
-
-}  // namespace
-
-PlatformSource& SystemPlatformSource()
-{
-    static SystemSource source;
-    return source;
-}
-
-PlatformSource* SetPlatformSource(PlatformSource* source)
-{
-    PlatformSource* previous = CurrentSource();
-    CurrentSource() = source;
-    return previous;
-}
-
-int DetectPlatformKind(PlatformSource& source)
+int DetectPlatformKind(kit::SystemVersionSource& source)
 {
     OSVERSIONINFOEXW info;
     if (!source.Version(info)) return kPlatformUnknown;
@@ -62,8 +16,7 @@ int DetectPlatformKind(PlatformSource& source)
 
 int DetectPlatformKind()
 {
-    PlatformSource* source = CurrentSource();
-    return DetectPlatformKind(source ? *source : SystemPlatformSource());
+    return DetectPlatformKind(kit::CurrentSystemVersion());
 }
 
 std::wstring InfPathForThisSystem()

@@ -10,54 +10,11 @@ const DWORD kTouchEditions[] = {
     0x30,  // PRODUCT_PROFESSIONAL
 };
 
-class SystemSource : public VersionSource {
-public:
-    bool Version(OSVERSIONINFOW& info) override
-    {
-        ZeroMemory(&info, sizeof(info));
-        info.dwOSVersionInfoSize = sizeof(info);
-        return GetVersionExW(&info) != FALSE;
-    }
-
-    bool ProductType(DWORD major, DWORD minor, DWORD& type) override
-    {
-        // Missing before Vista, so looked up rather than imported.
-        typedef BOOL(WINAPI * GetProductInfoFunction)(DWORD, DWORD, DWORD, DWORD, PDWORD);
-        HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
-        if (!kernel) return false;
-        auto getProductInfo =
-            reinterpret_cast<GetProductInfoFunction>(GetProcAddress(kernel, "GetProductInfo"));
-        if (!getProductInfo) return false;
-        type = 0;
-        getProductInfo(major, minor, 0, 0, &type);
-        return true;
-    }
-};
-
-VersionSource*& CurrentSource()
-{
-    static VersionSource* source = nullptr;
-    return source;
-}
-
 }  // namespace
 
-VersionSource& SystemVersionSource()
+bool SupportsTouch(kit::SystemVersionSource& source)
 {
-    static SystemSource source;
-    return source;
-}
-
-VersionSource* SetVersionSource(VersionSource* source)
-{
-    VersionSource* previous = CurrentSource();
-    CurrentSource() = source;
-    return previous;
-}
-
-bool SupportsTouch(VersionSource& source)
-{
-    OSVERSIONINFOW info;
+    OSVERSIONINFOEXW info;
     if (!source.Version(info)) return false;
     if (info.dwMajorVersion < 6) return false;
     if (info.dwMinorVersion == 2) return true;
@@ -71,8 +28,7 @@ bool SupportsTouch(VersionSource& source)
 
 bool SupportsTouch()
 {
-    VersionSource* source = CurrentSource();
-    return SupportsTouch(source ? *source : SystemVersionSource());
+    return SupportsTouch(kit::CurrentSystemVersion());
 }
 
 bool IsWin9xFamily()

@@ -2,7 +2,7 @@
 // retry, effects that share a program name, a playlist spoilt by a hand edit.
 #include <gtest/gtest.h>
 
-#include "tests/e2e/SupervisedInstall.h"
+#include "tests/support/SupervisedInstall.h"
 
 using namespace e2e;
 

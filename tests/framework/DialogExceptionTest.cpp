@@ -9,7 +9,7 @@
 
 #include "framework/Dialog.h"
 #include "tests/framework/DialogExceptionTestIds.h"
-#include "tests/unit/MessageBoxRecorder.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ void Command(HWND window, WORD id)
 // that what the message started was left unfinished instead of finding it silently skipped.
 TEST(DialogExceptions, AreReportedToTheUserAndTheDialogGoesOn)
 {
-    MessageBoxRecorder boxes;
+    testing_support::MessageBoxRecorder boxes;
     ThrowingDialog dialog(false);
     ASSERT_TRUE(dialog.Create(nullptr));
     Command(dialog.Handle(), kThrowText);
@@ -73,7 +73,7 @@ TEST(DialogExceptions, AreReportedToTheUserAndTheDialogGoesOn)
 
 TEST(DialogExceptions, DuringInitialisationAreReported)
 {
-    MessageBoxRecorder boxes;
+    testing_support::MessageBoxRecorder boxes;
     ThrowingDialog dialog(true);
     dialog.Create(nullptr);
     ASSERT_EQ(boxes.calls.size(), 1u);
@@ -85,9 +85,9 @@ TEST(DialogExceptions, DuringInitialisationAreReported)
 TEST(MessageBoxRecorder, PutsBackTheHookItReplaced)
 {
     {
-        MessageBoxRecorder outer;
+        testing_support::MessageBoxRecorder outer;
         {
-            MessageBoxRecorder inner(IDCANCEL);
+            testing_support::MessageBoxRecorder inner(IDCANCEL);
             EXPECT_EQ(kit::ShowMessageBox(nullptr, L"inner", L"t", MB_OKCANCEL), IDCANCEL);
             EXPECT_EQ(inner.calls.size(), 1u);
         }

@@ -12,6 +12,7 @@
 #include "framework/ResourceScope.h"
 #include "framework/WindowSubclass.h"
 #include "tests/framework/FrameworkTestIds.h"
+#include "tests/support/MessageBoxRecorder.h"
 
 namespace {
 
@@ -64,30 +65,31 @@ void Pump()
     }
 }
 
-TEST(Dialog, AnObjectThatDestroysInItsDestructorGetsItsOnDestroy)
+// A form of type `Kind` made and let go: its OnDestroy ran `onDestroyCalls` times and its
+// window is gone.
+template <typename Kind>
+void ExpectLetGo(int onDestroyCalls)
 {
     int destroyed = 0;
     HWND window = nullptr;
     {
-        StoringForm form(&destroyed);
+        Kind form(&destroyed);
         ASSERT_TRUE(form.Create(nullptr));
         window = form.Handle();
     }
-    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(destroyed, onDestroyCalls);
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST(Dialog, AnObjectThatDestroysInItsDestructorGetsItsOnDestroy)
+{
+    ExpectLetGo<StoringForm>(1);
+}
+
+// Once the derived class is gone, none of its handlers runs.
 TEST(Dialog, TheBaseDestructorDetachesBeforeItDestroysTheWindow)
 {
-    int destroyed = 0;
-    HWND window = nullptr;
-    {
-        Form form(&destroyed);
-        ASSERT_TRUE(form.Create(nullptr));
-        window = form.Handle();
-    }
-    EXPECT_EQ(destroyed, 0) << "no handler of a destroyed derived part runs";
-    EXPECT_FALSE(IsWindow(window));
+    ExpectLetGo<Form>(0);
 }
 
 TEST(Dialog, TypedHandlersTakeTheirMessagesOnce)
@@ -153,10 +155,7 @@ protected:
     }
     void TearDown() override
     {
-        kit::SetMessageBoxHook([](const kit::MessageBoxCall& call) {
-            ADD_FAILURE() << "unexpected message box";
-            return kit::FirstButtonOf(call.type);
-        });
+        testing_support::FailOnMessageBoxes();
     }
     HWND Form() const { return form_.Handle(); }
 

@@ -7,10 +7,10 @@
 #include "framework/PropertySheet.h"
 #include "framework/WindowText.h"
 #include "tests/framework/FrameworkTestIds.h"
+#include "tests/support/ScriptedSheet.h"
 
 namespace {
 
-constexpr UINT kNextStep = WM_APP + 1;
 constexpr UINT kRestoreMessage = 0x0800;
 constexpr int kApplyButton = 0x3021;
 
@@ -47,11 +47,10 @@ private:
 class ScriptedSheet;
 using Step = std::function<void(ScriptedSheet&)>;
 
-// Runs its steps one by one from inside its own modal loop; a script that forgets to
-// close the sheet is failed and the sheet cancelled, so that no test hangs.
-class ScriptedSheet : public kit::Sheet {
+// Three pages that log what is done to them, and the sheet's own keys and commands.
+class ScriptedSheet : public testing_support::StepSheet<kit::Sheet, ScriptedSheet> {
 public:
-    ScriptedSheet() : Sheet(L"Sheet"), a_(IDD_TEST_PAGE_A, logA), b_(IDD_TEST_PAGE_B, logB), c_(IDD_TEST_PAGE_C, logC)
+    ScriptedSheet() : StepSheet(L"Sheet"), a_(IDD_TEST_PAGE_A, logA), b_(IDD_TEST_PAGE_B, logB), c_(IDD_TEST_PAGE_C, logC)
     {
         AddPage(a_);
         AddPage(b_);
@@ -59,28 +58,14 @@ public:
     }
 
     PageLog logA, logB, logC;
-    std::vector<Step> steps;
     bool filterKeys = false;
     std::vector<WORD> commands;
     int restoreMessages = 0;
 
     LoggingPage& A() { return a_; }
     LoggingPage& C() { return c_; }
-    bool Open() const { return Handle() && PropSheet_GetCurrentPageHwnd(Handle()) != nullptr; }
-    void Select(int entry)
-    {
-        SendMessageW(Navigation(), LB_SETCURSEL, static_cast<WPARAM>(entry), 0);
-        SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(kNavigationId, LBN_SELCHANGE),
-                     reinterpret_cast<LPARAM>(Navigation()));
-    }
 
 protected:
-    BOOL OnInitDialog() override
-    {
-        BOOL result = Sheet::OnInitDialog();
-        PostMessageW(Handle(), kNextStep, 0, 0);
-        return result;
-    }
     bool PreTranslateMessage(MSG* msg) override
     {
         if (filterKeys && msg->message == WM_KEYDOWN &&
@@ -99,22 +84,14 @@ protected:
         if (message == kRestoreMessage) {
             ++restoreMessages;
             handled = true;
-        } else if (message == kNextStep) {
+        } else if (RunStep(message)) {
             handled = true;
-            if (next_ < steps.size()) {
-                steps[next_++](*this);
-                PostMessageW(Handle(), kNextStep, 0, 0);
-            } else if (Open()) {
-                ADD_FAILURE() << "the script ended with the sheet open";
-                PropSheet_PressButton(Handle(), PSBTN_CANCEL);
-            }
         }
         return 0;
     }
 
 private:
     LoggingPage a_, b_, c_;
-    size_t next_ = 0;
 };
 
 RECT ScreenRect(HWND window)

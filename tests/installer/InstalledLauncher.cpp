@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/e2e/StagedInstall.h"
+#include "tests/support/StagedInstall.h"
 
 using namespace e2e;
 

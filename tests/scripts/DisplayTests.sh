@@ -7,24 +7,21 @@
 # PAVORA_DISPLAY chooses the virtual display (default :91), so that two build trees
 # can run this at once.
 set -eu
-root=$(cd "$(dirname "$0")/../.." && pwd)
-export PAVORA_ROOT="$root"
-. "$root/scripts/common.sh"
-arch=$1
-tree=$2
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+ARCH=$1
+TREE=$2
+# Machines shared by several people give each their own display number.
+SCREEN_DISPLAY=${PAVORA_DISPLAY:-:91}
+. "$ROOT/tests/scripts/display-common.sh"
+wait_for_free_display
+arch=$ARCH
+tree=$TREE
+display=$SCREEN_DISPLAY
+export PAVORA_ROOT="$ROOT"
+. "$ROOT/scripts/common.sh"
 out="$tree/screenshots"
 mkdir -p "$out"
 rm -f "$out"/sheet-*.bmp "$out"/sheet-*.png "$out"/effect-time-editor.*
-
-# Machines shared by several people give each their own display number.
-display=${PAVORA_DISPLAY:-:91}
-# The display test before may still be letting its display go.
-i=0
-while [ -e "/tmp/.X${display#:}-lock" ] && [ $i -lt 50 ]; do sleep 0.2; i=$((i + 1)); done
-if [ -e "/tmp/.X${display#:}-lock" ]; then
-    echo "display $display is in use by another program"
-    exit 1
-fi
 Xvfb $display -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 # Waiting frees the display number for the next test that wants it.

@@ -11,14 +11,22 @@ if ! command -v promtool >/dev/null 2>&1; then
     echo "promtool is missing: scripts/setup.sh installs it"
     exit 1
 fi
+TREE=$2
+mkdir -p "$TREE/artifacts"
+
+# Runs the whole-program test $2 with the launcher's metrics file kept at $1 (its log in
+# artifacts/$3.log); ends the script when the test fails or keeps no file.
+run_keeping_metrics() {
+    rm -f "$1"
+    PAVORA_KEEP_METRICS=$(wine_run winepath -w "$1" 2>/dev/null | tr -d '\r')
+    export PAVORA_KEEP_METRICS
+    wine_run "$TREE/bin/pavora_e2e_tests.exe" --gtest_filter="$2" </dev/null >"$TREE/artifacts/$3.log" 2>&1 ||
+        { cat "$TREE/artifacts/$3.log"; exit 1; }
+    [ -f "$1" ] || { echo "no metrics file was kept by $2"; exit 1; }
+}
+
 out="$2/artifacts/pavora.prom"
-mkdir -p "$2/artifacts"
-rm -f "$out"
-PAVORA_KEEP_METRICS=$(wine_run winepath -w "$out" 2>/dev/null | tr -d '\r')
-export PAVORA_KEEP_METRICS
-wine_run "$2/bin/pavora_e2e_tests.exe" --gtest_filter=Supervision.AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack \
-    </dev/null >"$2/artifacts/metrics-run.log" 2>&1 || { cat "$2/artifacts/metrics-run.log"; exit 1; }
-[ -f "$out" ] || { echo "no metrics file was kept"; exit 1; }
+run_keeping_metrics "$out" Supervision.AnEntryThatKeepsFailingIsSetAsideAndStandbyShowsUntilItIsBack metrics-run
 cat "$out"
 promtool check metrics <"$out"
 for family in pavora_up pavora_state pavora_effect_playing pavora_effect_seconds pavora_effect_restarts_total \
@@ -32,12 +40,8 @@ echo "metrics file passes promtool"
 
 # A projector given twice in the settings: one series, and the file still passes.
 out="$2/artifacts/pavora-projectors.prom"
-rm -f "$out"
-PAVORA_KEEP_METRICS=$(wine_run winepath -w "$out" 2>/dev/null | tr -d '\r')
-export PAVORA_KEEP_METRICS
-wine_run "$2/bin/pavora_e2e_tests.exe" --gtest_filter=Schedule.ClosedHoursEndAtTheirBoundaryWithTheProjectorOnFirstAndTheEntrysPlaylist \
-    </dev/null >"$2/artifacts/metrics-projectors-run.log" 2>&1 || { cat "$2/artifacts/metrics-projectors-run.log"; exit 1; }
-[ -f "$out" ] || { echo "no metrics file of the projectors was kept"; exit 1; }
+run_keeping_metrics "$out" Schedule.ClosedHoursEndAtTheirBoundaryWithTheProjectorOnFirstAndTheEntrysPlaylist \
+    metrics-projectors-run
 # The lamp's hours keep the unit projectors report and dashboards read (promtool only lints
 # the name, with status 3); anything else it says fails.
 status=0

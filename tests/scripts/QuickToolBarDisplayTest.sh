@@ -16,21 +16,7 @@ require_programs Xvfb xdotool
 wait_for_free_display
 enter_display_prefix
 
-scratch=$(mktemp -d "$TREE/quickbar-XXXXXX")
-xvfb_pid=
-finish() {
-    wineserver_cmd -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$scratch"
-}
-trap finish EXIT
-
-Xvfb "$SCREEN_DISPLAY" -screen 0 1280x${SCREEN_HEIGHT}x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-mkdir -p "$WINEPREFIX"
-prepare_prefix display
-wineserver_cmd -k >/dev/null 2>&1 || true
-wineserver_cmd -w >/dev/null 2>&1 || true
+start_virtual_display quickbar "$SCREEN_HEIGHT"
 
 # A pen device with two configured keys (the file is in the system's code page).
 cp -r "$TREE/stage" "$scratch/install"

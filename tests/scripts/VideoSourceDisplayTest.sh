@@ -18,21 +18,7 @@ out="$TREE/screenshots"
 mkdir -p "$out"
 rm -f "$out"/video-*.bmp "$out"/video-*.png
 
-scratch=$(mktemp -d "$TREE/videosource-XXXXXX")
-xvfb_pid=
-finish() {
-    wineserver_cmd -k >/dev/null 2>&1 || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-    rm -rf "$scratch"
-}
-trap finish EXIT
-
-Xvfb "$SCREEN_DISPLAY" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-mkdir -p "$WINEPREFIX"
-prepare_prefix display
-wineserver_cmd -k >/dev/null 2>&1 || true
-wineserver_cmd -w >/dev/null 2>&1 || true
+start_virtual_display videosource 800
 
 failures=0
 # Waits up to 60 s for a line of the driver's log that starts with $1.

@@ -22,6 +22,26 @@ wait_for_free_display() {
     fi
 }
 
+# A scratch folder `scratch` in the tree ($1: its name) and a virtual display 1280 x $2
+# on SCREEN_DISPLAY with the display prefix made ready on it; both go on exit.
+start_virtual_display() {
+    scratch=$(mktemp -d "$TREE/$1-XXXXXX")
+    xvfb_pid=
+    trap finish_virtual_display EXIT
+    Xvfb "$SCREEN_DISPLAY" -screen 0 1280x${2}x24 -nolisten tcp >/dev/null 2>&1 &
+    xvfb_pid=$!
+    mkdir -p "$WINEPREFIX"
+    prepare_prefix display
+    wineserver_cmd -k >/dev/null 2>&1 || true
+    wineserver_cmd -w >/dev/null 2>&1 || true
+}
+
+finish_virtual_display() {
+    wineserver_cmd -k >/dev/null 2>&1 || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$scratch"
+}
+
 # The tree's display prefix, on SCREEN_DISPLAY.
 enter_display_prefix() {
     PAVORA_ROOT=$ROOT

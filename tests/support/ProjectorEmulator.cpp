@@ -1,6 +1,7 @@
 #include "tests/support/ProjectorEmulator.h"
 
 #include "core/projector/Pjlink.h"
+#include "tests/support/Loopback.h"
 
 namespace testing_support {
 
@@ -9,15 +10,9 @@ ProjectorEmulator::ProjectorEmulator(const Behaviour& behaviour) : behaviour_(be
     InitializeCriticalSection(&lock_);
     WSADATA data;
     WSAStartup(MAKEWORD(2, 2), &data);
-    listener_ = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof(address));
-    int size = sizeof(address);
-    getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &size);
-    port_ = ntohs(address.sin_port);
-    listen(listener_, 4);
+    uint16_t port = 0;
+    listener_ = ListenLoopback(port, 4);
+    port_ = port;
     thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, nullptr);
 }
 

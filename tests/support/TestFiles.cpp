@@ -4,6 +4,17 @@
 
 namespace testing_support {
 
+std::string ToAnsi(const std::wstring& text)
+{
+    if (text.empty()) return std::string();
+    int size = WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    std::string bytes(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], size, nullptr, nullptr);
+    return bytes;
+}
+
+
 bool WriteBytes(const std::wstring& path, const std::string& bytes)
 {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -4,6 +4,9 @@
 
 namespace testing_support {
 
+// In the ANSI code page.
+std::string ToAnsi(const std::wstring& text);
+
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 // Empty when the file cannot be read.
 std::string ReadBytes(const std::wstring& path);

@@ -12,22 +12,13 @@
 #include <vector>
 
 #include "core/touch/SocketComm.h"
+#include "tests/support/Loopback.h"
 
 namespace {
 
 constexpr int kMostPeers = 4000;
 
-SOCKET Connect(uint16_t port)
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in address = {};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0) return s;
-    closesocket(s);
-    return INVALID_SOCKET;
-}
+using testing_support::ConnectLoopback;
 
 int RunPeers(uint16_t port)
 {
@@ -35,7 +26,7 @@ int RunPeers(uint16_t port)
     WSAStartup(MAKEWORD(2, 2), &data);
     std::vector<SOCKET> peers;
     for (int i = 0; i < kMostPeers; ++i) {
-        SOCKET s = Connect(port);
+        SOCKET s = ConnectLoopback(port);
         if (s == INVALID_SOCKET) break;
         peers.push_back(s);
     }
