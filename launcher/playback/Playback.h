@@ -65,6 +65,9 @@ public:
     std::wstring Execute(const Request& request);
     bool IsRotating() const { return rotation_.Running(); }
 
+    // A fault of the effect that plays, as the watch reports one: what plays next follows the
+    // same rules whoever found the fault.
+    void EffectFaulted(const supervision::WatchReport& report) { supervisor_->ReportFault(report); }
     // Message 6568: an effect was started by the library's effect page.
     void EffectStartedElsewhere(const std::wstring& path);
     // A timer of the bar; false for one that is not the playback's.

@@ -346,6 +346,13 @@ void Supervisor::OnReport(WPARAM number, LPARAM kind)
     Handle(report);
 }
 
+void Supervisor::ReportFault(const WatchReport& report)
+{
+    watch_.Stop();
+    watchNumber_ = 0;
+    if (!playing_.empty()) Handle(report);
+}
+
 void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
 {
     FailedFor(playing_, reason, detail);

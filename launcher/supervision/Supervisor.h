@@ -88,6 +88,9 @@ public:
 
     // The watch's message arrived.
     void OnReport(WPARAM number, LPARAM kind);
+    // A fault of the effect that plays, found by other means than the watch (or handed in by
+    // a test): handled as the watch's report would be.
+    void ReportFault(const WatchReport& report);
     // One of the supervisor's timers; false for any other.
     bool OnTimer(UINT_PTR id);
 

@@ -174,3 +174,50 @@ TEST_F(PlaybackTest, InClosedHoursOnlyTheScheduleOrTheOperatorsStopChangesAnythi
     EXPECT_FALSE(playback.IsRotating());
     playback.Close();
 }
+
+// Whatever way an effect fails, the rotation moves on to the next entry at once; a lone
+// effect comes back after a fault but stays closed after a clean exit.
+TEST_F(PlaybackTest, AfterEachKindOfFaultTheRotationMovesOnAndALoneEffectComesBackUnlessItClosed)
+{
+    using supervision::WatchReport;
+    const struct {
+        const char* what;
+        WatchReport::Kind kind;
+        DWORD code;
+        const char* logged;
+        bool loneComesBack;
+    } faults[] = {
+        {"exit with a code", WatchReport::Exited, 3, "code 3", true},
+        {"clean exit at once", WatchReport::Exited, 0, "code 0", false},
+        {"crash", WatchReport::Crashed, 0xC0000005, "exception 0xC0000005", true},
+        {"crash dialog", WatchReport::CrashDialog, 0, "crash dialog", true},
+        {"hang", WatchReport::Hung, 0, "no answer for", true},
+        {"never started", WatchReport::NotStarted, 0, "no process", true},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        WatchReport report;
+        report.kind = fault.kind;
+        report.code = fault.code;
+        report.dialog = L"winedbg.exe";
+        for (bool lone : {false, true}) {
+            DeleteFileW((folder_ + L"\\log\\pavora.log").c_str());
+            EffectList list = lone ? EffectList{list_[0]} : list_;
+            FakeBar host;
+            Playback playback(bar_, host, host);
+            playback.Open(&list, L"", false);
+            if (!lone) playback.Execute({Command::StartRotation});
+            ASSERT_EQ(host.started.size(), 1u);
+            playback.EffectFaulted(report);
+            EXPECT_NE(Log().find(fault.logged), std::string::npos) << Log();
+            if (!lone) {
+                ASSERT_EQ(host.started.size(), 2u) << Log();
+                EXPECT_EQ(host.started[1], paths_[1]);
+                EXPECT_NE(Log().find("(early step after an exit)"), std::string::npos) << Log();
+            } else {
+                EXPECT_EQ(host.started.size(), fault.loneComesBack ? 2u : 1u) << Log();
+            }
+            playback.Close();
+        }
+    }
+}
