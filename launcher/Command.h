@@ -2,6 +2,7 @@
 // What an operator can ask of the launcher, from whichever source: the bar's buttons, the tray
 // menu, the hot keys, the library's effect page. Each source turns its event into a Request and
 // hands it to the bar's Execute; a new source (a remote control) does the same and nothing more.
+#include <string>
 
 namespace launcher {
 
@@ -17,6 +18,7 @@ enum class Command {
     StandbyOff,
     ProjectorsOn,
     ProjectorsOff,
+    EffectStarted,  // the effect page started Request::path itself
     // The bar's and the library's windows.
     OpenSettings,
     Calibrate,
@@ -34,6 +36,7 @@ enum class Command {
 struct Request {
     Command command;
     int entry = 0;
+    std::wstring path;
 };
 
 }  // namespace launcher

@@ -194,8 +194,8 @@ INT_PTR CPavoraDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& 
         handled = true;
         return 0;
     case launcher::kEffectStartedMessage:
-        if (IsTrustedEffectPath(wParam) && playback_)
-            playback_->EffectStartedElsewhere(*reinterpret_cast<const std::wstring*>(wParam));
+        if (IsTrustedEffectPath(wParam))
+            Execute({Command::EffectStarted, 0, *reinterpret_cast<const std::wstring*>(wParam)});
         handled = true;
         return 0;
     case launcher::kRunOnBarMessage:

@@ -166,6 +166,9 @@ std::wstring Playback::Execute(const Request& request)
         supervisor_->EndStandby();
         StartRotation(StartReason::Operator);
         return L"";
+    case Command::EffectStarted:
+        EffectStartedElsewhere(request.path);
+        return L"";
     case Command::ProjectorsOn:
     case Command::ProjectorsOff:
         if (!projectors_ || !projectors_->Any()) return L"no projector is set";

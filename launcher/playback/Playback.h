@@ -68,14 +68,14 @@ public:
     // A fault of the effect that plays, as the watch reports one: what plays next follows the
     // same rules whoever found the fault.
     void EffectFaulted(const supervision::WatchReport& report) { supervisor_->ReportFault(report); }
-    // Message 6568: an effect was started by the library's effect page.
-    void EffectStartedElsewhere(const std::wstring& path);
     // A timer of the bar; false for one that is not the playback's.
     bool OnTimer(UINT_PTR id);
     // The settings sheet closed; `changed` are the files it wrote (as Bin\… and data\… names).
     void SettingsClosed(const std::vector<std::wstring>& changed);
 
 private:
+    // Message 6568: an effect was started by the library's effect page.
+    void EffectStartedElsewhere(const std::wstring& path);
     bool StartAndWatch(const std::wstring& path, supervision::StartReason reason, bool inRotation);
     // Reads data\Schedule.xml (again); `playNow` plays by a schedule that came or changed, and
     // the main playlist when it went.
