@@ -78,10 +78,11 @@ std::vector<SupervisedInstall::StartRecord> SupervisedInstall::Starts(size_t eff
     std::vector<StartRecord> starts;
     std::string text = ReadBytes(Base(paths_[effect]) + L".starts");
     const char* cursor = text.c_str();
-    unsigned long pid = 0, tick = 0;
+    unsigned long pid = 0;
+    unsigned long long tick = 0;
     int used = 0;
-    while (std::sscanf(cursor, "%lu %lu%n", &pid, &tick, &used) == 2) {
-        starts.push_back({static_cast<DWORD>(pid), static_cast<DWORD>(tick)});
+    while (std::sscanf(cursor, "%lu %llu%n", &pid, &tick, &used) == 2) {
+        starts.push_back({static_cast<DWORD>(pid), tick});
         cursor += used;
     }
     return starts;

@@ -40,7 +40,7 @@ public:
     // its window showed.
     struct StartRecord {
         DWORD pid;
-        DWORD tick;
+        ULONGLONG tick;  // GetTickCount64
     };
     std::vector<StartRecord> Starts(size_t effect) const;
     bool WaitForStarts(size_t effect, size_t count, DWORD timeoutMs) const;

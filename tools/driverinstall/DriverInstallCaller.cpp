@@ -35,12 +35,13 @@ std::set<DWORD> OwnThreads()
 // Serves this thread's messages until every handle is signalled or the time is up.
 void WaitServingMessages(const std::vector<HANDLE>& handles, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
+    ULONGLONG start = GetTickCount64();
     size_t done = 0;
     while (done < handles.size()) {
-        DWORD elapsed = GetTickCount() - start;
+        ULONGLONG elapsed = GetTickCount64() - start;
         if (elapsed >= timeoutMs) return;
-        DWORD result = MsgWaitForMultipleObjects(1, &handles[done], FALSE, timeoutMs - elapsed, QS_ALLINPUT);
+        DWORD result = MsgWaitForMultipleObjects(1, &handles[done], FALSE, static_cast<DWORD>(timeoutMs - elapsed),
+                                                 QS_ALLINPUT);
         if (result == WAIT_OBJECT_0) {
             ++done;
             continue;

@@ -49,7 +49,7 @@ void AppendStart()
 {
     FILE* file = _wfopen((g_base + L".starts").c_str(), L"ab");
     if (!file) return;
-    std::fprintf(file, "%lu %lu\r\n", GetCurrentProcessId(), GetTickCount());
+    std::fprintf(file, "%lu %llu\r\n", GetCurrentProcessId(), GetTickCount64());
     std::fclose(file);
 }
 
@@ -113,7 +113,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         CreateThread(nullptr, 0, SecondWindowThread, &hangAfter, 0, nullptr);
     }
     bool armed = !what.empty() && what != "child" && what != "hangsecond";
-    DWORD start = GetTickCount();
+    ULONGLONG start = GetTickCount64();
     MSG msg;
     for (;;) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -121,7 +121,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-        if (armed && GetTickCount() - start >= after) {
+        if (armed && GetTickCount64() - start >= after) {
             armed = false;
             if (what == "exit") ExitProcess(value);
             if (what == "crash") *static_cast<volatile int*>(nullptr) = 1;

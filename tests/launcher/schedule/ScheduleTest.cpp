@@ -67,9 +67,9 @@ TEST(Schedule, ClosedHoursEndAtTheirBoundaryWithTheProjectorOnFirstAndTheEntrysP
 
     // The boundary, as the local clock has it.
     while (MinuteOfDayNow() != boundary) Pump(20);
-    DWORD boundaryTick = GetTickCount();
+    ULONGLONG boundaryTick = GetTickCount64();
     ASSERT_TRUE(install.WaitForStarts(1, 1, 15000)) << install.Log();
-    DWORD took = install.Starts(1)[0].tick - boundaryTick;
+    ULONGLONG took = install.Starts(1)[0].tick - boundaryTick;
     // Within a second of the boundary, plus the projector's warm-up and room for a loaded machine.
     EXPECT_LT(took, 1000u + behaviour.warmupMs + 1500u) << took << " ms";
     EXPECT_EQ(projector.Power(), 1);
