@@ -3,6 +3,7 @@
 # the layers below, and the layering check (cmake/CheckLayers.cmake) reads this list too.
 set(PAVORA_LAYERS
     framework
+    guardian
     core/resources
     core/text
     core/schedule

@@ -29,9 +29,10 @@ add_custom_target(stage ALL
     COMMAND ${CMAKE_COMMAND} -E copy ${PAVORA_LANGUAGE_FILE} ${PAVORA_STAGE}/Bin/language.txt
     COMMAND ${CMAKE_COMMAND} -E rm -f ${PAVORA_STAGE}/Drivers/X86/oem10.utf8.inf
     COMMAND ${CMAKE_COMMAND} -E copy ${PAVORA_INF_X86_FILE} ${PAVORA_STAGE}/Drivers/X86/oem10.inf
-    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pavora> $<TARGET_FILE:Tessaly> ${PAVORA_PRODUCT_RUNTIME_DLLS}
+    COMMAND ${CMAKE_COMMAND} -E copy $<TARGET_FILE:Pavora> $<TARGET_FILE:PavoraGuard> $<TARGET_FILE:Tessaly>
+            ${PAVORA_PRODUCT_RUNTIME_DLLS}
             ${PAVORA_STAGE}
-    DEPENDS Pavora Tessaly language_file driver_inf_file
+    DEPENDS Pavora PavoraGuard Tessaly language_file driver_inf_file
     VERBATIM)
 
 # The demo effects, each in its own folder beside the playlist's other content.

@@ -16,6 +16,7 @@ constexpr UINT_PTR kRetryTimer = 5;     // the next try after a fault, or after 
 constexpr UINT_PTR kStatusTimer = 6;    // log\status.json every 30 s
 constexpr UINT_PTR kStandbyTimer = 7;   // whether an entry can play again, during standby
 constexpr UINT_PTR kClockTimer = 8;     // the schedule's look at the clock
+constexpr UINT_PTR kGuardTimer = 9;     // whether the guardian still runs
 
 // Messages of the bar's window.
 constexpr UINT kTrayNotifyMessage = WM_USER + 12;  // 1036, from the shell

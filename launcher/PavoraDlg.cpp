@@ -30,7 +30,7 @@ constexpr UINT kHideAfterEffect = 1000;
 
 }  // namespace
 
-CPavoraDlg::CPavoraDlg() : kit::Dialog(IDD_PAVORA_DIALOG)
+CPavoraDlg::CPavoraDlg(const launcher::RestartNote& restart) : kit::Dialog(IDD_PAVORA_DIALOG), restart_(restart)
 {
     launcher::PreparePointCallback();  // ready before the library is handed the callback
     icon_ = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
@@ -66,7 +66,9 @@ void CPavoraDlg::Open()
     }
     playback_.reset(new launcher::Playback(Handle(), effects_, static_cast<launcher::PlaybackHost&>(*this)));
     using Opening = launcher::Playback::Opening;
-    Opening opening = playback_->Open(GetEffectPlayInfo(), problem, penMode_);
+    Opening opening = playback_->Open(GetEffectPlayInfo(), problem, penMode_, restart_);
+    guardian_.reset(new launcher::GuardianLink(Handle(), [this](const std::wstring& line) { playback_->Log(line); }));
+    guardian_->Open(playback_->Folder());
     if (opening == Opening::Nothing) {
         if (!penMode_ || !IsWindows7TouchMode() || !launcher::StartsMediaShow()) return;
         launcher::RunMediaShow(Handle(), penMode_);
@@ -116,7 +118,11 @@ std::wstring CPavoraDlg::Execute(const Request& request)
         {Command::Reset, [](CPavoraDlg& bar) { bar.OnReset(); }},
         {Command::MediaShow, [](CPavoraDlg& bar) { launcher::RunMediaShow(bar.Handle(), bar.penMode_); }},
         {Command::RefreshBackground, [](CPavoraDlg&) { RefreshBkGround(); }},
-        {Command::Exit, [](CPavoraDlg& bar) { bar.OnOK(); }},
+        // The guardian first: it must not take the end for a fault.
+        {Command::Exit, [](CPavoraDlg& bar) {
+             if (bar.guardian_) bar.guardian_->Ending();
+             bar.OnOK();
+         }},
     };
     for (const auto& entry : kWindowCommands) {
         if (entry.command != request.command) continue;
@@ -277,6 +283,10 @@ void CPavoraDlg::OnHotKey(WPARAM id, LPARAM keys)
 
 bool CPavoraDlg::OnTimer(UINT_PTR id)
 {
+    if (id == launcher::kGuardTimer) {
+        if (guardian_) guardian_->OnTimer();
+        return true;
+    }
     if (id == launcher::kHideTimer) {
         Show(SW_HIDE);
         KillTimer(Handle(), launcher::kHideTimer);
@@ -316,6 +326,8 @@ void CPavoraDlg::OnDragBar(LPARAM position)
 
 void CPavoraDlg::OnDestroy()
 {
+    // Every orderly end (a closed bar, the session's end) is the operator's, as the exit is.
+    if (guardian_) guardian_->Ending();
     hotKeys_.Unregister(Handle());
     if (playback_) playback_->Close();
     CloseCCV();

@@ -10,6 +10,8 @@
 #include "launcher/LanguageText.h"
 #include "launcher/LibraryEffects.h"
 #include "launcher/Tray.h"
+#include "launcher/guardian/GuardianLink.h"
+#include "launcher/guardian/RestartNote.h"
 #include "launcher/playback/Playback.h"
 #include "launcher/resource.h"
 
@@ -20,7 +22,8 @@
 // the library's effect page find it.
 class CPavoraDlg : public kit::Dialog, private launcher::PlaybackHost {
 public:
-    CPavoraDlg();
+    // `restart`: what the guardian said when it started the launcher again.
+    explicit CPavoraDlg(const launcher::RestartNote& restart = launcher::RestartNote());
     ~CPavoraDlg() override;
 
     // Every operator's command goes through here, whatever its source; empty when done, else
@@ -63,4 +66,6 @@ private:
     bool penMode_ = false;
     launcher::LibraryEffects effects_;
     std::unique_ptr<launcher::Playback> playback_;
+    launcher::RestartNote restart_;
+    std::unique_ptr<launcher::GuardianLink> guardian_;
 };

@@ -65,19 +65,20 @@ configure_and_build() {
     cmake --build "$dir" -j2
 }
 
-# TinyXML is built from the distribution's source package (Debian's patches applied),
-# fetched once into the build folder; prints the unpacked source folder.
-fetch_tinyxml() {
+# Libraries are built from the distribution's source packages (Debian's patches applied),
+# each fetched once into a folder of its own under the build folder; prints the unpacked
+# source folder. $1: the source package, $2: a file its sources hold.
+fetch_source() {
     local deps src
-    deps="$BUILD/_deps"
-    src=$(ls -d "$deps"/tinyxml-*/ 2>/dev/null | head -n 1)
-    if [ -z "$src" ] || [ ! -f "$src/tinyxml.h" ]; then
+    deps="$BUILD/_deps/$1"
+    src=$(ls -d "$deps"/*/ 2>/dev/null | head -n 1)
+    if [ -z "$src" ] || [ ! -f "$src/$2" ]; then
         rm -rf "$deps"
         mkdir -p "$deps"
-        ( cd "$deps" && apt-get source -qq tinyxml ) >&2
-        src=$(ls -d "$deps"/tinyxml-*/ 2>/dev/null | head -n 1)
-        if [ -z "$src" ] || [ ! -f "$src/tinyxml.h" ]; then
-            echo "apt-get source tinyxml gave no sources in $deps" >&2
+        ( cd "$deps" && apt-get source -qq "$1" ) >&2
+        src=$(ls -d "$deps"/*/ 2>/dev/null | head -n 1)
+        if [ -z "$src" ] || [ ! -f "$src/$2" ]; then
+            echo "apt-get source $1 gave no sources in $deps" >&2
             return 1
         fi
     fi
@@ -101,17 +102,18 @@ run_setup() {
 }
 
 build_all() {
-    local arch tinyxml
+    local arch tinyxml json
     run_setup
-    tinyxml=$(fetch_tinyxml)
+    tinyxml=$(fetch_source tinyxml tinyxml.h)
+    json=$(fetch_source nlohmann-json3 single_include/nlohmann/json.hpp)
     arch=$RUN_ARCH
     if [ "$arch" = i686 ]; then
         configure_and_build i686 -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
-            -DTINYXML_SOURCE_DIR="$tinyxml"
+            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
     else
-        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF -DTINYXML_SOURCE_DIR="$tinyxml"
+        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
         configure_and_build "$arch" -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
-            -DTINYXML_SOURCE_DIR="$tinyxml"
+            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
     fi
 }
 

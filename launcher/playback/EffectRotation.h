@@ -34,6 +34,8 @@ public:
     void Stop(bool showBar, supervision::StopReason reason);
     // The next start begins with entry 0.
     void Rewind() { index_ = -1; }
+    // The next start begins with entry `index` (a launcher that came back goes on there).
+    void ResumeAt(int index) { index_ = index - 1; }
     // Ends the entry that plays and starts the next one that can play (timer 2, "next").
     void Step(supervision::StartReason reason,
               supervision::StopReason stop = supervision::StopReason::RotationStep);

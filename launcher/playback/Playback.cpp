@@ -4,8 +4,13 @@
 
 #include <cwchar>
 
+#include "framework/Handles.h"
+#include "framework/ProcessList.h"
+#include "framework/Utf8.h"
 #include "launcher/BarWiring.h"
 #include "launcher/LauncherSettings.h"
+#include "launcher/supervision/EffectProcesses.h"
+#include "launcher/supervision/SupervisionClock.h"
 
 namespace launcher {
 namespace {
@@ -43,8 +48,12 @@ Playback::Playback(HWND bar, EffectPrograms& programs, PlaybackHost& host)
 
 Playback::~Playback() = default;
 
-Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring& problem, bool penMode)
+Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring& problem, bool penMode,
+                                  const RestartNote& restart)
 {
+    // Read before the supervision writes the file anew.
+    if (!restart.why.empty())
+        resume_.reset(new ResumeState(ReadResumeState(folder_ + L"\\log\\status.json", supervision::SystemNow())));
     mainList_ = std::shared_ptr<const EffectList>(mainList, [](const EffectList*) {});
     rotation_.SetPlaylist(mainList_);
 
@@ -55,6 +64,9 @@ Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring&
     supervisor_.reset(
         new supervision::Supervisor(bar_, static_cast<supervision::SupervisorHost&>(*this), settings, folder_));
     supervisor_->LauncherStarted();
+    if (!restart.why.empty())
+        supervisor_->Log(L"launcher restarted by its guardian after " + restart.why +
+                         (restart.dump.empty() ? std::wstring(L"; no dump") : L"; dump log\\dumps\\" + restart.dump));
     projectors_.reset(new ProjectorControl(bar_, folder_ + L"\\log", [this](const std::wstring& line) {
         supervisor_->Log(line);
     }));
@@ -67,6 +79,8 @@ Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring&
         supervisor_->Log(L"playlist data\\EffectPath.xml could not be read: " + problem +
                          L"; the file is left as it is, and the effect page keeps a copy before it saves over it");
 
+    if (resume_ && resume_->valid) return Resume(*resume_);
+    resume_.reset();
     // A schedule plays from the start, as "auto" would.
     if (schedule_->Active()) {
         schedule_->Resume();
@@ -90,6 +104,69 @@ Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring&
     }
     rotation_.Start(StartReason::Startup);
     return Opening::Rotation;
+}
+
+Playback::Opening Playback::Resume(ResumeState saved)
+{
+    supervisor_->Log(L"resuming: " + kit::FromUtf8(saved.state) +
+                     (saved.effect.empty() ? std::wstring() : L", " + saved.effect) +
+                     (saved.rotation ? L", rotation entry " + std::to_wstring(saved.index + 1) : std::wstring()));
+    bool lone = !saved.rotation && !saved.effect.empty() && saved.state != "standby";
+    if (schedule_->Active() && !saved.scheduleSuspended) {
+        schedule_->Resume();
+        return Opening::Rotation;
+    }
+    if (schedule_->Active()) schedule_->Suspend();
+    if (saved.rotation && !saved.scheduleSuspended) {
+        if (const EffectEntry* entry = rotation_.Entry(saved.index))
+            if (_wcsicmp(entry->path, saved.effect.c_str()) == 0 || saved.effect.empty()) rotation_.ResumeAt(saved.index);
+        rotation_.Start(StartReason::Startup);
+        return Opening::Rotation;
+    }
+    if (lone) {
+        if (StartAndWatch(saved.effect, StartReason::Startup, false)) rotation_.OnEffectStarted(saved.effect);
+        return Opening::LoneEffect;
+    }
+    resume_.reset();
+    if (saved.state == "standby") supervisor_->Standby(L"it showed before the launcher's restart");
+    return Opening::Nothing;
+}
+
+bool Playback::AdoptRunning(const std::wstring& path, bool inRotation)
+{
+    std::unique_ptr<ResumeState> saved = std::move(resume_);
+    if (!saved || saved->effect.empty()) return false;
+    // The status names the process once the watch found it; a launcher that went down before
+    // that left only the program's name.
+    const std::wstring image = supervision::EffectImageName(saved->effect);
+    DWORD pid = saved->pid;
+    if (!pid)
+        for (const kit::ProcessInfo& running : kit::ListProcesses())
+            if (running.image == image) pid = running.pid;
+    kit::UniqueHandle process(
+        OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    if (!pid || !process || WaitForSingleObject(process.Get(), 0) != WAIT_TIMEOUT) return false;
+    // A process of another program that took the number since is not the effect.
+    std::wstring found = kit::ProcessImagePath(process.Get());
+    size_t slash = found.rfind(L'\\');
+    if (kit::LowerName(found.substr(slash == std::wstring::npos ? 0 : slash + 1)) != image) return false;
+    if (_wcsicmp(path.c_str(), saved->effect.c_str()) != 0) {
+        // What plays now is another entry: the old effect goes, never two at once.
+        supervisor_->Log(L"the effect that played before the restart is ended: " + saved->effect);
+        TerminateProcess(process.Get(), 1);
+        WaitForSingleObject(process.Get(), 2000);
+        return false;
+    }
+    FILETIME created{}, exited{}, kernel{}, user{};
+    GetProcessTimes(process.Get(), &created, &exited, &kernel, &user);
+    if (inRotation && saved->due) {
+        adoptedLeftMs_ = saved->leftMs ? saved->leftMs : 1;
+        // In the first status already: a launcher that goes down again at once keeps it too.
+        rotationDueAt_ = GetTickCount64() + adoptedLeftMs_;
+    }
+    supervisor_->EffectAdopted(path, inRotation,
+                               (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime);
+    return true;
 }
 
 void Playback::Close()
@@ -237,6 +314,7 @@ void Playback::LoadSchedule(bool playNow)
 
 bool Playback::StartAndWatch(const std::wstring& path, StartReason reason, bool inRotation)
 {
+    if (resume_ && AdoptRunning(path, inRotation)) return true;
     ULONGLONG startedAt = SystemTimeNow();
     std::wstring why;
     if (!programs_.StartProgram(path, why)) {
@@ -266,8 +344,16 @@ void Playback::BringToFront(HWND window)
 
 void Playback::StartTimer(UINT_PTR id, UINT period)
 {
-    if (id == kRotationTimer) rotationDueAt_ = GetTickCount64() + period;
+    // The adopted entry plays out the time it had left.
+    if (id == kRotationTimer && adoptedLeftMs_) {
+        if (adoptedLeftMs_ < period) period = static_cast<UINT>(adoptedLeftMs_ < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : adoptedLeftMs_);
+        adoptedLeftMs_ = 0;
+    }
     SetTimer(bar_, id, period, nullptr);
+    if (id != kRotationTimer) return;
+    rotationDueAt_ = GetTickCount64() + period;
+    // The entry's end is in the status at once: a launcher that comes back goes on from it.
+    supervisor_->RefreshStatus();
 }
 
 void Playback::StopTimer(UINT_PTR id)
@@ -297,6 +383,10 @@ void Playback::PlayPlaylist(std::shared_ptr<const EffectList> list)
     bool empty = !list || list->empty();
     rotation_.SetPlaylist(std::move(list));
     rotation_.Rewind();
+    // After a restart, the entry that played goes on if this list still holds it there.
+    if (resume_ && resume_->rotation)
+        if (const EffectEntry* entry = rotation_.Entry(resume_->index))
+            if (_wcsicmp(entry->path, resume_->effect.c_str()) == 0) rotation_.ResumeAt(resume_->index);
     if (empty) {
         // No box for an empty list here: nobody may be there to close it.
         supervisor_->Log(L"schedule: nothing to play");
@@ -308,6 +398,8 @@ void Playback::PlayPlaylist(std::shared_ptr<const EffectList> list)
 
 void Playback::CloseForNow()
 {
+    // Closed hours after a restart: the effect that played on goes too.
+    if (resume_) AdoptRunning(std::wstring(), false);
     rotation_.Stop(false, StopReason::Schedule);
     supervisor_->ClosedHours(true);
 }

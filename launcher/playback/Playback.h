@@ -11,6 +11,8 @@
 
 #include "core/effects/EffectEntry.h"
 #include "launcher/Command.h"
+#include "launcher/guardian/RestartNote.h"
+#include "launcher/playback/ResumeState.h"
 #include "launcher/playback/EffectRotation.h"
 #include "launcher/projectors/ProjectorControl.h"
 #include "launcher/schedule/ScheduledPlay.h"
@@ -56,14 +58,18 @@ public:
     // Reads the supervision's settings, the schedule and the projectors, and plays what the
     // start-up asks for: the schedule, a lone effect, or the rotation when "auto" is set.
     // `mainList` is the library's playlist (the library keeps it); `problem` says why it could
-    // not be read, empty when it could.
-    Opening Open(const EffectList* mainList, const std::wstring& problem, bool penMode);
+    // not be read, empty when it could. After a restart by the guardian, what played goes on:
+    // the effect that still runs is adopted, the rotation keeps its entry and the time left.
+    Opening Open(const EffectList* mainList, const std::wstring& problem, bool penMode,
+                 const RestartNote& restart = RestartNote());
     // The launcher ends.
     void Close();
 
     // An operator's command about what plays; empty when done, else why it was not.
     std::wstring Execute(const Request& request);
     bool IsRotating() const { return rotation_.Running(); }
+    void Log(const std::wstring& line) { supervisor_->Log(line); }
+    const std::wstring& Folder() const { return folder_; }
 
     // A fault of the effect that plays, as the watch reports one: what plays next follows the
     // same rules whoever found the fault.
@@ -74,6 +80,10 @@ public:
     void SettingsClosed(const std::vector<std::wstring>& changed);
 
 private:
+    // What the start-up plays after a restart by the guardian.
+    Opening Resume(ResumeState saved);
+    // The effect that played on while the launcher was down, if `path` is it and it still runs.
+    bool AdoptRunning(const std::wstring& path, bool inRotation);
     // Message 6568: an effect was started by the library's effect page.
     void EffectStartedElsewhere(const std::wstring& path);
     bool StartAndWatch(const std::wstring& path, supervision::StartReason reason, bool inRotation);
@@ -125,6 +135,9 @@ private:
     std::unique_ptr<ProjectorControl> projectors_;
     std::unique_ptr<ScheduledPlay> schedule_;
     ULONGLONG rotationDueAt_ = 0;  // when timer 2 fires; 0 while it is not set
+    // Until the first start after a restart: what played before it.
+    std::unique_ptr<ResumeState> resume_;
+    ULONGLONG adoptedLeftMs_ = 0;  // the adopted entry's time left, for its timer; 0: none
 };
 
 }  // namespace launcher

@@ -4,7 +4,7 @@
 #include "framework/PostToWindow.h"
 #include "framework/Utf8.h"
 #include "launcher/BarWiring.h"
-#include "launcher/BoundedNumber.h"
+#include "framework/BoundedNumber.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
 
@@ -36,7 +36,7 @@ void ProjectorControl::Load(const wchar_t* configFile)
     std::wstring password = ReadText(configFile, config::kProjectorPassword);
     std::vector<std::wstring> notes;
     const config::IntKey& warmupKey = config::kProjectorWarmup;
-    DWORD warmup = ReadBoundedNumber(configFile, warmupKey.section, warmupKey.name,
+    DWORD warmup = kit::ReadBoundedNumber(configFile, warmupKey.section, warmupKey.name,
                                      static_cast<DWORD>(warmupKey.defaultValue), 0, 3600, notes);
     for (const std::wstring& note : notes) log_(note);
     std::vector<projector::Address> addresses;

@@ -12,6 +12,7 @@
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/LocalTime.h"
 #include "launcher/supervision/StatusReport.h"
+#include "launcher/supervision/SupervisionClock.h"
 
 namespace launcher {
 namespace {
@@ -32,7 +33,7 @@ std::string IsoOf(const schedule::LocalTime& time)
 schedule::LocalTime LocalNow()
 {
     SYSTEMTIME now{};
-    GetLocalTime(&now);
+    supervision::LocalNow(now);
     schedule::LocalTime time;
     time.year = now.wYear;
     time.month = now.wMonth;
@@ -88,6 +89,7 @@ void ScheduledPlay::Suspend()
 
 void ScheduledPlay::OnClock()
 {
+    for (const std::wstring& line : jumps_.Check()) host_.LogLine(line);
     if (suspended_ || !Active()) return;
     // Read every second, the local time follows a changed clock, daylight saving and a
     // resume from sleep at once.

@@ -11,6 +11,7 @@
 #include "core/effects/EffectEntry.h"
 #include "core/schedule/Schedule.h"
 #include "launcher/projectors/ProjectorControl.h"
+#include "launcher/schedule/ClockJumps.h"
 
 namespace launcher {
 
@@ -64,6 +65,7 @@ private:
     int current_ = -2;  // -2 before the first choice; -1 the main playlist
     bool suspended_ = false;
     bool waitingForProjectors_ = false;
+    ClockJumps jumps_;
 };
 
 // The local time now, as the schedule reads it.

@@ -5,21 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "framework/ProcessList.h"
+
 namespace supervision {
 
 // The program name that ending the effect at `path` looks for: its file name, or the
 // effect shell for a command file (which runs inside it).
 std::wstring EffectImageName(const std::wstring& path);
 
-struct ProcessInfo {
-    DWORD pid;
-    DWORD parentPid;
-    std::wstring image;  // lower case
-};
-// Every running process; empty when the system would not list them.
-std::vector<ProcessInfo> ListProcesses();
-
-// Lower case, for comparing program names as the system does.
-std::wstring LowerName(std::wstring name);
+using kit::ListProcesses;
+using kit::LowerName;
+using kit::ProcessInfo;
 
 }  // namespace supervision

@@ -8,13 +8,6 @@
 namespace supervision {
 namespace {
 
-// What a crash brings up instead of ending the program: Windows Error Reporting, and the
-// automatic debugger of the loader we run on. Both are started by the crashed process.
-bool IsCrashDialog(const std::wstring& image)
-{
-    return image == L"werfault.exe" || image == L"winedbg.exe";
-}
-
 bool Contains(const std::vector<DWORD>& list, DWORD value)
 {
     return std::find(list.begin(), list.end(), value) != list.end();
@@ -137,7 +130,7 @@ bool EffectWatch::Scan()
     std::vector<DWORD> watchedPids;
     for (const Watched& watched : live_) watchedPids.push_back(watched.pid);
     for (const ProcessInfo& process : processes) {
-        if (!IsCrashDialog(process.image) || !Contains(watchedPids, process.parentPid)) continue;
+        if (!kit::IsCrashDialog(process.image) || !Contains(watchedPids, process.parentPid)) continue;
         kit::UniqueHandle dialog(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.pid));
         // The crashed program first: a debugger that goes may let it run on.
         EndAll();

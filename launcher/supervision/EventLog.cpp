@@ -50,19 +50,44 @@ void EventLog::Write(const std::wstring& text)
     line += "\r\n";
 
     kit::CriticalSection::Lock hold(WritesLock());
+    if (held_.empty()) {
+        if (Append(line)) return;
+        heldSince_ = LogTimeNow();
+    } else {
+        std::string bytes;
+        for (const std::string& earlier : held_) bytes += earlier;
+        bytes += LogTimeNow() + " the log could not be written from " + heldSince_ + " on; " +
+                 std::to_string(held_.size()) + " lines were kept" +
+                 (lost_ ? ", " + std::to_string(lost_) + " older ones lost" : std::string()) + "\r\n";
+        if (Append(bytes + line)) {
+            held_.clear();
+            lost_ = 0;
+            return;
+        }
+    }
+    if (held_.size() >= kHeldLines) {
+        held_.erase(held_.begin());
+        ++lost_;
+    }
+    held_.push_back(line);
+}
+
+bool EventLog::Append(const std::string& bytes)
+{
     CreateDirectoryW(folder_.c_str(), nullptr);
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (GetFileAttributesExW(FilePath(0).c_str(), GetFileExInfoStandard, &data)) {
         ULONGLONG size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
         // Held open: written on up to the hard limit, and moved up once it can be (an event
         // is rare enough that trying at each one costs nothing).
-        if (size + line.size() > kLimit && !MoveFilesUp() && size + line.size() > kHardLimit) return;
+        if (size + bytes.size() > kLimit && !MoveFilesUp() && size + bytes.size() > kHardLimit) return false;
     }
     kit::UniqueHandle file(CreateFileW(FilePath(0).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                        nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return;
+    if (!file) return false;
     DWORD written = 0;
-    WriteFile(file.Get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    return WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 }  // namespace supervision

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "launcher/supervision/SupervisionClock.h"
+
 namespace supervision {
 
 std::string IsoLocalTime(const SYSTEMTIME& local)
@@ -31,19 +33,15 @@ std::string IsoLocalTime(const SYSTEMTIME& local)
 std::string IsoLocalTimeNow()
 {
     SYSTEMTIME local{};
-    GetLocalTime(&local);
+    LocalNow(local);
     return IsoLocalTime(local);
 }
 
 std::string IsoLocalTimeIn(ULONGLONG ms)
 {
-    FILETIME now{};
-    GetSystemTimeAsFileTime(&now);
-    ULARGE_INTEGER value{};
-    value.LowPart = now.dwLowDateTime, value.HighPart = now.dwHighDateTime;
-    value.QuadPart += ms * 10000ULL;
+    ULONGLONG value = SystemNow() + ms * 10000ULL;
     FILETIME later{};
-    later.dwLowDateTime = value.LowPart, later.dwHighDateTime = value.HighPart;
+    later.dwLowDateTime = static_cast<DWORD>(value), later.dwHighDateTime = static_cast<DWORD>(value >> 32);
     SYSTEMTIME utc{}, local{};
     if (!FileTimeToSystemTime(&later, &utc) || !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local))
         return IsoLocalTimeNow();
@@ -53,7 +51,7 @@ std::string IsoLocalTimeIn(ULONGLONG ms)
 std::string LogTimeNow()
 {
     SYSTEMTIME local{};
-    GetLocalTime(&local);
+    LocalNow(local);
     char text[32];
     std::snprintf(text, sizeof(text), "%04u-%02u-%02u %02u:%02u:%02u.%03u", local.wYear, local.wMonth, local.wDay,
                   local.wHour, local.wMinute, local.wSecond, local.wMilliseconds);

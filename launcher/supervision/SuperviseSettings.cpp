@@ -1,6 +1,6 @@
 #include "launcher/supervision/SuperviseSettings.h"
 
-#include "launcher/BoundedNumber.h"
+#include "framework/BoundedNumber.h"
 
 namespace supervision {
 
@@ -8,7 +8,7 @@ SuperviseSettings SuperviseSettings::Read(const wchar_t* file)
 {
     SuperviseSettings s;
     auto number = [&](const wchar_t* key, DWORD fallback, DWORD lowest, DWORD highest) {
-        return launcher::ReadBoundedNumber(file, L"supervise", key, fallback, lowest, highest, s.notes);
+        return kit::ReadBoundedNumber(file, L"supervise", key, fallback, lowest, highest, s.notes);
     };
     s.on = number(L"on", 1, 0, 1) != 0;
     // A second is the least that tells a slow frame from a hang; a day is beyond any use.

@@ -154,19 +154,29 @@ void Supervisor::DisarmRetry()
 
 void Supervisor::EffectStarted(const std::wstring& path, StartReason reason, bool inRotation, ULONGLONG startedAt)
 {
+    log_.Write(L"start " + path + L" (" + ReasonName(reason) + L")");
+    // Not a predecessor of the same program name that is still on its way out.
+    Watch(path, inRotation, startedAt ? startedAt - kCreationClockSlack : SystemTimeNow() - kElsewhereStartSlack);
+}
+
+void Supervisor::EffectAdopted(const std::wstring& path, bool inRotation, ULONGLONG createdAt)
+{
+    log_.Write(L"adopted " + path + L": it played on while the launcher was down");
+    Watch(path, inRotation, createdAt ? createdAt - kCreationClockSlack : 0);
+}
+
+void Supervisor::Watch(const std::wstring& path, bool inRotation, ULONGLONG notBefore)
+{
     watch_.Stop();
     DisarmRetry();
     StandbyOff();
     playing_ = path;
     playingInRotation_ = inRotation;
     playingSince_ = ClockNow();
-    log_.Write(L"start " + path + L" (" + ReasonName(reason) + L")");
     if (settings_.on) {
         WatchLimits limits;
         limits.graceMs = settings_.graceSeconds * 1000;
         limits.hangMs = settings_.hangSeconds * 1000;
-        // Not a predecessor of the same program name that is still on its way out.
-        ULONGLONG notBefore = startedAt ? startedAt - kCreationClockSlack : SystemTimeNow() - kElsewhereStartSlack;
         watchNumber_ = watch_.Watch(EffectImageName(path), limits, notBefore);
     }
     since_ = IsoLocalTimeNow();

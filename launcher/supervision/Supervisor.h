@@ -58,6 +58,9 @@ public:
     // system time (FILETIME units) taken just before the start; 0 for a start made elsewhere
     // a moment ago. Only processes made since then are the effect's.
     void EffectStarted(const std::wstring& path, StartReason reason, bool inRotation, ULONGLONG startedAt = 0);
+    // The effect played on while the launcher was down and came back: watched from here, not
+    // started again. `createdAt`: its process's creation (system time, FILETIME units).
+    void EffectAdopted(const std::wstring& path, bool inRotation, ULONGLONG createdAt);
     // The library could not start the effect (`why` from the system): a failure of that entry.
     // A lone effect is tried again after the crash loop's pauses; the rotation goes on by itself.
     void StartFailed(const std::wstring& path, const std::wstring& why, bool inRotation);
@@ -94,11 +97,14 @@ public:
     // One of the supervisor's timers; false for any other.
     bool OnTimer(UINT_PTR id);
 
+    // Writes log\status.json and log\pavora.prom now.
+    void RefreshStatus() { WriteStatus(); }
     const SuperviseSettings& Settings() const { return settings_; }
     void Log(const std::wstring& line) { log_.Write(line); }
 
 private:
     void Handle(const WatchReport& report);
+    void Watch(const std::wstring& path, bool inRotation, ULONGLONG notBefore);
     void Failed(const std::string& reason, const std::wstring& detail);
     void FailedFor(const std::wstring& path, const std::string& reason, const std::wstring& detail);
     void ArmRetry(ULONGLONG pauseMs);

@@ -38,7 +38,7 @@ title=$(sed -n 's/^6`\([^`]*\)`.*/\1/p' "$ROOT/install/Bin/language.utf8.txt")
 
 echo "-- silent install of $(basename "$package")"
 msi /i "$(winpath "$package")" /qn || fail "msiexec /i ended with $?"
-for file in Pavora.exe Tessaly.dll libwinpthread-1.dll Bin/config.ini Bin/language.txt data/EffectPath.xml \
+for file in Pavora.exe PavoraGuard.exe Tessaly.dll libwinpthread-1.dll Bin/config.ini Bin/language.txt data/EffectPath.xml \
     data/ConfigLight.xml data/multiplexer_settings.xml effects/Ripples/effect.exe Drivers/X86/oem10.inf; do
     [ -f "$home/$file" ] || fail "not installed: $file"
 done
@@ -102,13 +102,13 @@ wine_run "$helper" start "$startup\\Pavora.lnk" "$system" "Site bar" effect.exe 
     fail "the start-with-Windows shortcut did not bring up the installation's bar and effect"
 startup_unix=$(wine_run winepath -u "$startup" 2>/dev/null | tr -d '\r')
 
-wine_run "$helper" end Pavora.exe effect.exe Nimbrel.exe </dev/null
+wine_run "$helper" end PavoraGuard.exe Pavora.exe effect.exe Nimbrel.exe </dev/null
 # The launcher that ran writes its log: what the uninstall must keep is what is there now.
 for file in $kept; do sum "$home/$file" >"$work/$(echo "$file" | tr / _).sum"; done
 
 echo "-- silent uninstall"
 msi /x "$(winpath "$work/Pavora-$next.msi")" /qn || fail "msiexec /x ended with $?"
-for file in Pavora.exe Tessaly.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll help/index.html \
+for file in Pavora.exe PavoraGuard.exe Tessaly.dll libgcc_s_dw2-1.dll libgcc_s_seh-1.dll libwinpthread-1.dll help/index.html \
     effects/Ripples/effect.exe Drivers/X86/oem10.inf; do
     [ ! -e "$home/$file" ] || fail "left by the uninstall: $file"
 done

@@ -33,7 +33,8 @@ public:
     const std::wstring& Folder() const { return folder_; }
     std::wstring Path(const std::wstring& relative) const { return folder_ + L"\\" + relative; }
 
-    // Bin\config.ini, written as given (ASCII text).
+    // Bin\config.ini, written as given (ASCII text); without a [guard] section of its own, the
+    // guardian is off.
     void WriteConfig(const std::string& text);
     // Bin\language.txt as UTF-16 LE with a byte-order mark.
     void WriteLanguage(const std::wstring& text);

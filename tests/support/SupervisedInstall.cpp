@@ -90,9 +90,9 @@ std::vector<SupervisedInstall::StartRecord> SupervisedInstall::Starts(size_t eff
 
 bool SupervisedInstall::WaitForStarts(size_t effect, size_t count, DWORD timeoutMs) const
 {
-    DWORD start = GetTickCount();
+    ULONGLONG until = GetTickCount64() + timeoutMs;
     while (Starts(effect).size() < count) {
-        if (GetTickCount() - start > timeoutMs) return false;
+        if (GetTickCount64() > until) return false;
         Pump(20);
     }
     return true;
@@ -105,9 +105,9 @@ std::string SupervisedInstall::Log() const
 
 bool SupervisedInstall::WaitForLog(const std::string& text, DWORD timeoutMs) const
 {
-    DWORD start = GetTickCount();
+    ULONGLONG until = GetTickCount64() + timeoutMs;
     while (Log().find(text) == std::string::npos) {
-        if (GetTickCount() - start > timeoutMs) return false;
+        if (GetTickCount64() > until) return false;
         Pump(20);
     }
     return true;

@@ -1,8 +1,8 @@
-#include "launcher/BoundedNumber.h"
+#include "framework/BoundedNumber.h"
 
 #include <cwchar>
 
-namespace launcher {
+namespace kit {
 
 DWORD ReadBoundedNumber(const wchar_t* file, const wchar_t* section, const wchar_t* key, DWORD fallback, DWORD lowest,
                         DWORD highest, std::vector<std::wstring>& notes)
@@ -27,4 +27,4 @@ DWORD ReadBoundedNumber(const wchar_t* file, const wchar_t* section, const wchar
     return used;
 }
 
-}  // namespace launcher
+}  // namespace kit
