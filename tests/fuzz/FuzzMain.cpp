@@ -161,6 +161,7 @@ int RunChild(const Reader& reader, long first, long count, uint32_t seed, const 
     CreateDirectoryW((folder + L"\\Bin").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\data").c_str(), nullptr);
     CreateDirectoryW((folder + L"\\data\\playlists").c_str(), nullptr);
+    CreateDirectoryW((folder + L"\\log").c_str(), nullptr);
     SetCurrentDirectoryW(folder.c_str());
 
     Inputs inputs(reader, ReaderNumber(reader), seed);

@@ -15,6 +15,7 @@
 #include "core/projector/Pjlink.h"
 #include "core/projector/ProjectorSwitch.h"
 #include "core/schedule/Schedule.h"
+#include "launcher/playback/ResumeState.h"
 #include "core/settings/VideoSourceClick.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
@@ -294,6 +295,20 @@ std::string SchedulePlaylist(const std::string& bytes)
     return std::string();
 }
 
+// The last status, as a launcher that its guardian started again reads it to go on.
+std::string StatusFile(const std::string& bytes)
+{
+    const wchar_t* path = L"log\\status.json";
+    const ULONGLONG now = 134100000000000000ULL;  // December 2025, in FILETIME units
+    launcher::ResumeState state = launcher::ReadResumeState(path, now);
+    std::string unchanged = Unchanged(path, bytes);
+    if (!unchanged.empty()) return unchanged;
+    if (!state.valid && (!state.effect.empty() || state.rotation || state.due)) return "an invalid state that says what played";
+    if (state.rotation && state.index < 0) return "a rotation entry below 0";
+    if (state.due && state.leftMs > 10000ULL * 365 * 24 * 3600 * 1000) return "an entry due beyond ten thousand years";
+    return std::string();
+}
+
 }  // namespace
 
 const std::vector<Reader>& Readers()
@@ -308,6 +323,7 @@ const std::vector<Reader>& Readers()
         {"schedule", L"data\\Schedule.xml", false, ScheduleFile},
         {"projector", L"Bin\\config.ini", false, ProjectorSection},
         {"playlists", L"data\\playlists\\Morning.xml", false, SchedulePlaylist},
+        {"status", L"log\\status.json", false, StatusFile},
     };
     return readers;
 }
