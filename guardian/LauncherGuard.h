@@ -21,7 +21,9 @@ public:
     // after its start doubles it, up to kLongestPauseMs.
     static constexpr ULONGLONG kFirstPauseMs = 1000;
     static constexpr ULONGLONG kLongestPauseMs = 5 * 60 * 1000;
-    static constexpr ULONGLONG kSteadyMs = 60 * 1000;
+    // A launcher that got through its start-up and played is well: one that dies within this
+    // keeps dying (a damaged file, a driver that fails at once).
+    static constexpr ULONGLONG kSteadyMs = 10 * 1000;
     // A launcher that shows no window this long after its start hangs in its start-up.
     static constexpr ULONGLONG kStartupMs = 60 * 1000;
     static constexpr DWORD kProbeTimeoutMs = 1000;
