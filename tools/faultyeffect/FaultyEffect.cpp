@@ -9,8 +9,12 @@
 //   hangsecond   a second window, on a thread of its own, stops answering; the first goes on
 //   busy SECONDS stop answering for this long once, then go on
 //   child        start a copy of itself (same program name) that runs normally
+//   cover        no fault: the window covers the primary monitor, on top, as a real effect's
 // "once" removes the file when it is read, so that a restarted copy behaves. Every start
 // appends "<pid> <tick count>" to "<its name>.starts" beside it.
+//
+// A running copy also takes a command posted to its window: message kCommandMessage with
+// wParam one of Command and lParam its value. The soak drives its faults that way.
 #include <windows.h>
 
 #include <cstdio>
@@ -18,10 +22,52 @@
 
 namespace {
 
+const UINT kCommandMessage = WM_APP + 1;
+
+enum Command : WPARAM {
+    kExit = 1,         // lParam: the exit code
+    kCrash = 2,        // a crash that shows no box, as under the error mode the launcher hands on
+    kCrashDialog = 3,  // the error mode cleared first: the system's crash dialog comes up
+    kHang = 4,
+    kBusy = 5,         // lParam: milliseconds without an answer, then go on
+};
+
 std::wstring g_base;  // full path without ".exe"
+
+LONG WINAPI EndAsTheSystemWould(EXCEPTION_POINTERS* pointers)
+{
+    TerminateProcess(GetCurrentProcess(), pointers->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+void Crash(bool withDialog)
+{
+    // Wine neither hands the launcher's error mode (no crash box) to its children nor heeds
+    // it: its debugger comes up for every crash. The crash without a box ends the process
+    // with the exception's code itself, as Windows would under that error mode.
+    if (withDialog) SetErrorMode(0);
+    else SetUnhandledExceptionFilter(EndAsTheSystemWould);
+    *static_cast<volatile int*>(nullptr) = 1;
+}
+
+void RunCommand(WPARAM command, LPARAM value)
+{
+    switch (command) {
+    case kExit: ExitProcess(static_cast<UINT>(value));
+    case kCrash: Crash(false); break;
+    case kCrashDialog: Crash(true); break;
+    case kHang: Sleep(INFINITE); break;
+    case kBusy: Sleep(static_cast<DWORD>(value)); break;
+    default: break;
+    }
+}
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == kCommandMessage) {
+        RunCommand(wParam, lParam);
+        return 0;
+    }
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
@@ -33,7 +79,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-HWND OpenWindow(const std::wstring& title, int x)
+HWND OpenWindow(const std::wstring& title, int x, bool cover = false)
 {
     WNDCLASSW wc = {};
     wc.lpfnWndProc = WindowProc;
@@ -41,6 +87,10 @@ HWND OpenWindow(const std::wstring& title, int x)
     wc.lpszClassName = L"PavoraFaultyEffect";
     wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     RegisterClassW(&wc);
+    if (cover)
+        return CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE, 0, 0,
+                               GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                               wc.hInstance, nullptr);
     return CreateWindowExW(0, wc.lpszClassName, title.c_str(), WS_POPUP | WS_VISIBLE, x, 0, 160, 120, nullptr,
                            nullptr, wc.hInstance, nullptr);
 }
@@ -94,7 +144,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     }
     const std::string what = action;
     size_t slash = g_base.rfind(L'\\');
-    HWND window = OpenWindow(g_base.substr(slash + 1), 0);
+    HWND window = OpenWindow(g_base.substr(slash + 1), 0, what == "cover");
     AppendStart();
 
     if (what == "child") {
@@ -112,7 +162,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         static DWORD hangAfter = after;
         CreateThread(nullptr, 0, SecondWindowThread, &hangAfter, 0, nullptr);
     }
-    bool armed = !what.empty() && what != "child" && what != "hangsecond";
+    bool armed = !what.empty() && what != "child" && what != "hangsecond" && what != "cover";
     ULONGLONG start = GetTickCount64();
     MSG msg;
     for (;;) {
