@@ -1,8 +1,9 @@
 #pragma once
 // What an operator can ask of the launcher, from whichever source: the bar's buttons, the tray
 // menu, the hot keys, the library's effect page. Each source turns its event into a Request and
-// hands it to the bar's Execute; a new source (a remote control) does the same and nothing more.
+// hands it to the bar's Execute; the remote control (launcher/remote) does the same and nothing more.
 #include <string>
+#include <utility>
 
 namespace launcher {
 
@@ -34,9 +35,14 @@ enum class Command {
 };
 
 struct Request {
+    Request(Command c, int e = 0, std::wstring p = {}, std::wstring f = {})
+        : command(c), entry(e), path(std::move(p)), from(std::move(f)) {}
     Command command;
     int entry = 0;
     std::wstring path;
+    // A remote command's sender, as the log names it ("tcp 192.168.10.5"); empty for one
+    // given on this machine.
+    std::wstring from;
 };
 
 }  // namespace launcher

@@ -69,6 +69,11 @@ void CPavoraDlg::Open()
     Opening opening = playback_->Open(GetEffectPlayInfo(), problem, penMode_, restart_);
     guardian_.reset(new launcher::GuardianLink(Handle(), [this](const std::wstring& line) { playback_->Log(line); }));
     guardian_->Open(playback_->Folder());
+    remoteCommands_.reset(new remote::BarCommands(
+        Handle(), launcher::kRunOnBarMessage, [this](const Request& request) { return Execute(request); },
+        [this](const std::wstring& line) { if (playback_) playback_->Log(line); },
+        playback_->Folder() + L"\\log\\status.json"));
+    remote_.reset(new remote::RemoteControl(playback_->Folder(), *remoteCommands_));
     if (opening == Opening::Nothing) {
         if (!penMode_ || !IsWindows7TouchMode() || !launcher::StartsMediaShow()) return;
         launcher::RunMediaShow(Handle(), penMode_);
@@ -328,6 +333,9 @@ void CPavoraDlg::OnDestroy()
 {
     // Every orderly end (a closed bar, the session's end) is the operator's, as the exit is.
     if (guardian_) guardian_->Ending();
+    // No transport may wait for a bar that is going.
+    if (remoteCommands_) remoteCommands_->Closing();
+    remote_.reset();
     hotKeys_.Unregister(Handle());
     if (playback_) playback_->Close();
     CloseCCV();

@@ -13,6 +13,8 @@
 #include "launcher/guardian/GuardianLink.h"
 #include "launcher/guardian/RestartNote.h"
 #include "launcher/playback/Playback.h"
+#include "launcher/remote/BarCommands.h"
+#include "launcher/remote/RemoteControl.h"
 #include "launcher/resource.h"
 
 // The launcher's main window: a narrow, always-on-top bar of buttons, hidden most of
@@ -68,4 +70,7 @@ private:
     std::unique_ptr<launcher::Playback> playback_;
     launcher::RestartNote restart_;
     std::unique_ptr<launcher::GuardianLink> guardian_;
+    // After the playback, before it ends: the transports hand their commands to the bar.
+    std::unique_ptr<remote::BarCommands> remoteCommands_;
+    std::unique_ptr<remote::RemoteControl> remote_;
 };

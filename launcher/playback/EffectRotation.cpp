@@ -66,19 +66,19 @@ void EffectRotation::Step(supervision::StartReason reason, supervision::StopReas
     Advance(reason);
 }
 
-void EffectRotation::StepBack(supervision::StartReason reason)
+void EffectRotation::StepBack(supervision::StartReason reason, supervision::StopReason stop)
 {
     int count = Count();
     if (count == 0) return;
-    PlayEntry(((index_ < 0 ? 0 : index_) - 1 + count) % count, reason);
+    PlayEntry(((index_ < 0 ? 0 : index_) - 1 + count) % count, reason, stop);
 }
 
-void EffectRotation::PlayEntry(int index, supervision::StartReason reason)
+void EffectRotation::PlayEntry(int index, supervision::StartReason reason, supervision::StopReason stop)
 {
     if (index < 0 || index >= Count()) return;
     // Advance moves on one first.
     index_ = index - 1;
-    if (running_) Step(reason, supervision::StopReason::Operator);
+    if (running_) Step(reason, stop);
     else Start(reason);
 }
 

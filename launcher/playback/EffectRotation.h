@@ -40,8 +40,10 @@ public:
     void Step(supervision::StartReason reason,
               supervision::StopReason stop = supervision::StopReason::RotationStep);
     // The entry before the one that plays, or entry `index` (from 0); a stopped rotation starts there.
-    void StepBack(supervision::StartReason reason);
-    void PlayEntry(int index, supervision::StartReason reason);
+    void StepBack(supervision::StartReason reason,
+                  supervision::StopReason stop = supervision::StopReason::Operator);
+    void PlayEntry(int index, supervision::StartReason reason,
+                   supervision::StopReason stop = supervision::StopReason::Operator);
     // Message 6568.
     void OnEffectStarted(const std::wstring& path);
     // Timer 3.

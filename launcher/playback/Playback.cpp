@@ -9,6 +9,7 @@
 #include "framework/Utf8.h"
 #include "launcher/BarWiring.h"
 #include "launcher/LauncherSettings.h"
+#include "launcher/remote/RemoteCommands.h"
 #include "launcher/supervision/EffectProcesses.h"
 #include "launcher/supervision/SupervisionClock.h"
 
@@ -202,6 +203,8 @@ std::wstring Playback::Execute(const Request& request)
     // Closed hours are the schedule's: only its next boundary ends them (or the operator's
     // stop, which suspends the schedule).
     bool closed = supervisor_->InClosedHours();
+    bool remote = !request.from.empty();
+    if (remote) supervisor_->Log(L"remote: " + remote::CommandName(request) + L" from " + request.from);
     switch (request.command) {
     case Command::StartRotation:
     case Command::Next:
@@ -213,35 +216,38 @@ std::wstring Playback::Execute(const Request& request)
     default:
         break;
     }
+    // A remote command acts as the bar's button does; the log names its sender.
+    StartReason start = remote ? StartReason::Remote : StartReason::Operator;
+    StopReason stop = remote ? StopReason::Remote : StopReason::Operator;
     switch (request.command) {
     case Command::ToggleRotation:
         if (rotation_.Running()) StopRotation(StopReason::UserStop);
         else StartRotation(StartReason::RotationStart);
         return L"";
     case Command::StartRotation:
-        StartRotation(StartReason::RotationStart);
+        StartRotation(remote ? start : StartReason::RotationStart);
         return L"";
     case Command::StopRotation:
-        StopRotation(StopReason::UserStop);
+        StopRotation(remote ? stop : StopReason::UserStop);
         return L"";
     case Command::Next:
     case Command::Previous:
         if (!rotation_.Running()) return L"the rotation is stopped";
-        if (request.command == Command::Next) rotation_.Step(StartReason::Operator, StopReason::Operator);
-        else rotation_.StepBack(StartReason::Operator);
+        if (request.command == Command::Next) rotation_.Step(start, stop);
+        else rotation_.StepBack(start, stop);
         return L"";
     case Command::PlayEntry:
         if (request.entry < 0 || request.entry >= rotation_.Count())
             return L"no entry " + std::to_wstring(request.entry + 1) + L" in the playlist";
-        rotation_.PlayEntry(request.entry, StartReason::Operator);
+        rotation_.PlayEntry(request.entry, start, stop);
         return L"";
     case Command::StandbyOn:
-        StopRotation(StopReason::Operator);
-        supervisor_->Standby(L"the operator's command");
+        StopRotation(stop);
+        supervisor_->Standby(remote ? L"a remote command from " + request.from : L"the operator's command");
         return L"";
     case Command::StandbyOff:
         supervisor_->EndStandby();
-        StartRotation(StartReason::Operator);
+        StartRotation(start);
         return L"";
     case Command::EffectStarted:
         EffectStartedElsewhere(request.path);

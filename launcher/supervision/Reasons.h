@@ -3,7 +3,7 @@
 
 namespace supervision {
 
-enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog, Schedule, Operator };
-enum class StopReason { RotationStep, UserStop, Watchdog, Schedule, Operator };
+enum class StartReason { Startup, RotationStart, RotationStep, EarlyStep, Restart, EffectPage, Watchdog, Schedule, Operator, Remote };
+enum class StopReason { RotationStep, UserStop, Watchdog, Schedule, Operator, Remote };
 
 }  // namespace supervision

@@ -35,6 +35,7 @@ const wchar_t* ReasonName(StartReason reason)
     case StartReason::Watchdog: return L"watchdog";
     case StartReason::Schedule: return L"schedule";
     case StartReason::Operator: return L"operator's command";
+    case StartReason::Remote: return L"remote";
     }
     return L"";
 }
@@ -47,6 +48,7 @@ const wchar_t* ReasonName(StopReason reason)
     case StopReason::Watchdog: return L"watchdog";
     case StopReason::Schedule: return L"schedule";
     case StopReason::Operator: return L"operator's command";
+    case StopReason::Remote: return L"remote";
     }
     return L"";
 }

@@ -1,0 +1,12 @@
+#include "launcher/remote/Transport.h"
+
+namespace remote {
+
+// Not built yet.
+std::unique_ptr<Transport> StartHttpConsole(RemoteContext&, std::wstring& problem)
+{
+    problem = L"not in this build";
+    return nullptr;
+}
+
+}  // namespace remote
