@@ -102,18 +102,23 @@ run_setup() {
 }
 
 build_all() {
-    local arch tinyxml json
+    local arch tinyxml json httplib oscpack
     run_setup
     tinyxml=$(fetch_source tinyxml tinyxml.h)
     json=$(fetch_source nlohmann-json3 single_include/nlohmann/json.hpp)
+    httplib=$(fetch_source cpp-httplib httplib.h)
+    oscpack=$(fetch_source oscpack osc/OscReceivedElements.h)
     arch=$RUN_ARCH
     if [ "$arch" = i686 ]; then
         configure_and_build i686 -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
-            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
+            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json" \
+            -DHTTPLIB_SOURCE_DIR="$httplib" -DOSCPACK_SOURCE_DIR="$oscpack"
     else
-        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
+        configure_and_build i686 -DPAVORA_BUILD_TESTS=OFF -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json" \
+            -DHTTPLIB_SOURCE_DIR="$httplib" -DOSCPACK_SOURCE_DIR="$oscpack"
         configure_and_build "$arch" -DPAVORA_BUILD_TESTS=ON -DPAVORA_PRODUCT_BIN="$BUILD/i686/bin" \
-            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json"
+            -DTINYXML_SOURCE_DIR="$tinyxml" -DJSON_SOURCE_DIR="$json" \
+            -DHTTPLIB_SOURCE_DIR="$httplib" -DOSCPACK_SOURCE_DIR="$oscpack"
     fi
 }
 
