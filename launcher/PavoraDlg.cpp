@@ -73,7 +73,8 @@ void CPavoraDlg::Open()
         Handle(), launcher::kRunOnBarMessage, [this](const Request& request) { return Execute(request); },
         [this](const std::wstring& line) { if (playback_) playback_->Log(line); },
         playback_->Folder() + L"\\log\\status.json"));
-    remote_.reset(new remote::RemoteControl(playback_->Folder(), *remoteCommands_));
+    remote_.reset(new remote::RemoteControl(playback_->Folder(), *remoteCommands_,
+                                            [](const wchar_t* id) { return launcher::LanguageText(id); }));
     if (opening == Opening::Nothing) {
         if (!penMode_ || !IsWindows7TouchMode() || !launcher::StartsMediaShow()) return;
         launcher::RunMediaShow(Handle(), penMode_);

@@ -18,8 +18,9 @@ need_update=0
 # The 32-bit product is always built; the build, the staged installation's tests and the
 # run command need these on either path.
 PACKAGES="g++-mingw-w64-i686 cmake ninja-build make googletest dpkg-dev patch locales \
-wine fonts-wine fonts-wqy-microhei xvfb xauth imagemagick xdotool prometheus msitools wixl"
-# prometheus: its promtool checks the launcher's metrics file; msitools and wixl: the installer package is built and read.
+wine fonts-wine fonts-wqy-microhei xvfb xauth imagemagick xdotool prometheus msitools wixl chromium python3-websocket"
+# prometheus: its promtool checks the launcher's metrics file; msitools and wixl: the installer package is built and read;
+# chromium and python3-websocket: the remote console is tested in a real browser, driven through its DevTools protocol.
 if [ "$RUN_ARCH" = i686 ]; then
     # Wine's 32-bit half lives in the i386 architecture.
     if ! dpkg --print-foreign-architectures | grep -qx i386; then

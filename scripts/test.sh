@@ -17,10 +17,13 @@ if [ $# -eq 0 ]; then
     # So does the supervision's benchmark: fault to the next window, and the cost of watching.
     ( cd "$tree" && ctest -L '^supervision$' -V --timeout 600 | sed -n 's/^[0-9]*: \(Supervision.*\|  .*\)$/\1/p' ) ||
         status=$?
+    # And the remote control's: a command to the next effect's window, per transport.
+    ( cd "$tree" && ctest -L '^remote$' -V --timeout 600 | sed -n 's/^[0-9]*: \(Remote command.*\|  .*\)$/\1/p' ) ||
+        status=$?
     # The point server's load test and benchmark print their figures; they fail only on real faults.
     ( cd "$tree" && ctest -L '^load$' -V --timeout 300 >socket-figures.log ) || status=$?
     sed -n 's/^[0-9][0-9]*: \(Point server.*\|  .*\|FAILED.*\)$/\1/p' "$tree/socket-figures.log"
-    ( cd "$tree" && ctest -LE '^(timing|load|supervision)$' --output-on-failure --timeout 300 ) || status=$?
+    ( cd "$tree" && ctest -LE '^(timing|load|supervision|remote)$' --output-on-failure --timeout 300 ) || status=$?
 else
     ( cd "$tree" && ctest --output-on-failure --timeout 300 "$@" ) || status=$?
 fi

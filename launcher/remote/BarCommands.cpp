@@ -34,8 +34,12 @@ std::string BarCommands::Run(const launcher::Request& request)
 {
     auto answer = std::make_shared<Answer>();
     Runner run = run_;
-    if (!kit::PostToWindow(bar_, message_, [answer, run, request] {
+    Logger log = log_;
+    if (!kit::PostToWindow(bar_, message_, [answer, run, log, request] {
             answer->why = run(request);
+            // The command's own line is written before it runs; a refusal needs one too.
+            if (!answer->why.empty())
+                log(L"remote: " + CommandName(request) + L" from " + request.from + L" not done: " + answer->why);
             SetEvent(answer->done.Get());
         }))
         return "the launcher is ending";

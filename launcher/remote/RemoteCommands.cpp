@@ -198,27 +198,41 @@ std::wstring CommandName(const launcher::Request& request)
     }
 }
 
-std::string StatusLine(const std::string& statusJson)
+RemoteStatus StatusOf(const std::string& statusJson)
 {
+    RemoteStatus out;
     nlohmann::json status = nlohmann::json::parse(statusJson, nullptr, false);
-    if (status.is_discarded() || !status.is_object()) return "STATUS state=unknown entry=0 effect=\"\" next=\"\"";
+    if (status.is_discarded() || !status.is_object()) return out;
     std::string state = StringAt(status, "state");
-    long long entry = 0;
-    std::string next;
+    if (!state.empty()) out.state = state;
     auto rotation = status.find("rotation");
     if (rotation != status.end() && rotation->is_object()) {
         auto index = rotation->find("index");
-        if (index != rotation->end() && index->is_number_integer()) entry = index->get<long long>() + 1;
-        next = StringAt(*rotation, "nextAt");
+        // A damaged file's index must not overflow the count from 1.
+        if (index != rotation->end() && index->is_number_integer() && index->get<long long>() >= 0 &&
+            index->get<long long>() < 1000000)
+            out.entry = index->get<long long>() + 1;
+        out.next = StringAt(*rotation, "nextAt");
     }
     auto schedule = status.find("schedule");
-    if (next.empty() && schedule != status.end() && schedule->is_object()) next = StringAt(*schedule, "nextAt");
-    if (entry < 0) entry = 0;
+    if (out.next.empty() && schedule != status.end() && schedule->is_object()) out.next = StringAt(*schedule, "nextAt");
+    out.effect = StringAt(status, "effect");
+    return out;
+}
+
+std::string StatusLine(const std::string& statusJson)
+{
+    return StatusLine(StatusOf(statusJson));
+}
+
+std::string StatusLine(const RemoteStatus& status)
+{
     // Words of the line are split at spaces: the state is one word whatever the file says.
+    std::string state = status.state;
     for (char& c : state)
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '-';
-    return "STATUS state=" + (state.empty() ? std::string("unknown") : state) + " entry=" + std::to_string(entry) +
-           " effect=" + Quoted(StringAt(status, "effect")) + " next=" + Quoted(next);
+    return "STATUS state=" + state + " entry=" + std::to_string(status.entry) + " effect=" + Quoted(status.effect) +
+           " next=" + Quoted(status.next);
 }
 
 }  // namespace remote

@@ -22,10 +22,21 @@ bool CommandFromOsc(const std::string& name, bool hasNumber, int number, RemoteC
 // The lowercase name a command is logged by ("play 3", "standby on").
 std::wstring CommandName(const launcher::Request& request);
 
+// What plays, from the JSON of log\status.json: entry from 1 (0 for none); effect and next
+// empty when there are none; state "unknown" for a file that is not one.
+struct RemoteStatus {
+    std::string state = "unknown";
+    long long entry = 0;
+    std::string effect;  // UTF-8
+    std::string next;
+};
+RemoteStatus StatusOf(const std::string& statusJson);
+
 // The one-line answer to "STATUS?", from the JSON of log\status.json:
 // STATUS state=<state> entry=<n> effect="<path>" next="<time>" (entry 0, effect and next
 // empty when there are none).
 std::string StatusLine(const std::string& statusJson);
+std::string StatusLine(const RemoteStatus& status);
 
 // Text and length limits every transport applies alike.
 const size_t kMostLineBytes = 1024;

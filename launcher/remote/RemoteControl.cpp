@@ -2,9 +2,9 @@
 
 namespace remote {
 
-RemoteControl::RemoteControl(const std::wstring& folder, CommandSink& sink)
+RemoteControl::RemoteControl(const std::wstring& folder, CommandSink& sink, TextLookup text)
     : settings_(RemoteSettings::Read((folder + L"\\Bin\\config.ini").c_str())),
-      context_{settings_, sink, refusals_, folder}
+      context_{settings_, sink, refusals_, folder, std::move(text)}
 {
     for (const std::wstring& note : settings_.notes) sink.Log(L"remote control: " + note);
     if (!settings_.AnyOn()) return;

@@ -12,8 +12,9 @@ namespace remote {
 class RemoteControl {
 public:
     // Reads the settings of `folder`\Bin\config.ini and starts what they turn on; says in the
-    // log what listens where, and why what was asked for does not.
-    RemoteControl(const std::wstring& folder, CommandSink& sink);
+    // log what listens where, and why what was asked for does not. `text` gives the console
+    // its captions in the launcher's language.
+    RemoteControl(const std::wstring& folder, CommandSink& sink, TextLookup text = nullptr);
     ~RemoteControl();
     RemoteControl(const RemoteControl&) = delete;
     RemoteControl& operator=(const RemoteControl&) = delete;

@@ -3,6 +3,7 @@
 // until it is destroyed, and hands every command of an allowed sender to the sink.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -12,12 +13,16 @@
 
 namespace remote {
 
+// The launcher's language text of a number, or the number itself where there is none.
+using TextLookup = std::function<std::wstring(const wchar_t* id)>;
+
 // What every transport shares; it outlives them all.
 struct RemoteContext {
     const RemoteSettings& settings;
     CommandSink& sink;
     RefusalNotes& refusals;
     std::wstring folder;  // the installation
+    TextLookup text;      // the console's captions; may be empty
 };
 
 class Transport {

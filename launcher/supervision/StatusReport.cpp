@@ -2,32 +2,54 @@
 
 #include <cstdio>
 
+#include <nlohmann/json.hpp>
+
 #include "framework/Utf8.h"
 
 namespace supervision {
 namespace {
 
-std::string JsonText(const std::wstring& text)
+using Json = nlohmann::ordered_json;
+
+// A text that is no UTF-8 (a path with a lone surrogate) is written with U+FFFD, not refused.
+std::string Scalar(const Json& value)
 {
-    std::string out = "\"";
-    for (unsigned char c : kit::ToUtf8(text)) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof(escape), "\\u%04x", c);
-            out += escape;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-std::string JsonText(const std::string& ascii)
+// On one line with ", " and ": ", as the file has always been written and readers quote it.
+std::string Inline(const Json& value)
 {
-    return JsonText(std::wstring(ascii.begin(), ascii.end()));
+    if (!value.is_object() && !value.is_array()) return Scalar(value);
+    std::string out = value.is_object() ? "{" : "[";
+    bool first = true;
+    for (auto item = value.begin(); item != value.end(); ++item) {
+        out += first ? "" : ", ";
+        if (value.is_object()) out += Scalar(item.key()) + ": ";
+        out += Inline(item.value());
+        first = false;
+    }
+    return out + (value.is_object() ? "}" : "]");
+}
+
+Json Text(const std::wstring& text)
+{
+    return Json(kit::ToUtf8(text));
+}
+
+Json TextOrNull(const std::wstring& text)
+{
+    return text.empty() ? Json() : Text(text);
+}
+
+Json TextOrNull(const std::string& ascii)
+{
+    return ascii.empty() ? Json() : Json(ascii);
+}
+
+Json NumberOrNull(long value)
+{
+    return value < 0 ? Json() : Json(value);
 }
 
 // A label value of the text format: backslash, quote and line break escaped.
@@ -61,54 +83,63 @@ void Counters(std::string& out, const char* name, const std::map<std::wstring, s
 
 std::string JsonString(const std::wstring& text)
 {
-    return JsonText(text);
+    return Scalar(Text(text));
 }
 
 std::string StatusJson(const StatusSnapshot& s)
 {
-    std::string out = "{\n";
-    out += "  \"state\": " + JsonText(s.state) + ",\n";
-    out += "  \"effect\": " + (s.effect.empty() ? std::string("null") : JsonText(s.effect)) + ",\n";
-    out += "  \"since\": " + JsonText(s.since) + ",\n";
-    out += "  \"pid\": " + (s.pid ? std::to_string(s.pid) : std::string("null")) + ",\n";
-    if (s.rotation) {
-        out += "  \"rotation\": {\"index\": " + std::to_string(s.index) + ", \"next\": " + std::to_string(s.next) +
-               ", \"nextAt\": " + (s.nextAt.empty() ? std::string("null") : JsonText(s.nextAt)) + "},\n";
-    } else {
-        out += "  \"rotation\": null,\n";
-    }
-    out += "  \"restarts\": {";
-    bool first = true;
+    Json status = Json::object();
+    status["state"] = s.state;
+    status["effect"] = TextOrNull(s.effect);
+    status["since"] = s.since;
+    status["pid"] = s.pid ? Json(s.pid) : Json();
+    status["rotation"] = s.rotation ? Json{{"index", s.index}, {"next", s.next}, {"nextAt", TextOrNull(s.nextAt)}}
+                                    : Json();
+    Json restarts = Json::object();
     for (const auto& entry : s.restarts) {
         unsigned total = 0;
         for (const auto& reason : entry.second) total += reason.second;
-        out += (first ? "" : ", ") + JsonText(entry.first) + ": " + std::to_string(total);
-        first = false;
+        restarts[kit::ToUtf8(entry.first)] = total;
     }
-    out += "},\n  \"quarantined\": [";
-    first = true;
-    for (const std::wstring& path : s.quarantined) {
-        out += (first ? "" : ", ") + JsonText(path);
-        first = false;
+    status["restarts"] = restarts;
+    Json quarantined = Json::array();
+    for (const std::wstring& path : s.quarantined) quarantined.push_back(Text(path));
+    status["quarantined"] = quarantined;
+    // The schedule's own JSON; a value that is none would spoil the whole file.
+    Json schedule = Json::parse(s.scheduleJson, nullptr, false);
+    status["schedule"] = schedule.is_discarded() ? Json() : schedule;
+    Json projectors = Json::array();
+    for (const ProjectorReport& p : s.projectors)
+        projectors.push_back(Json{{"address", Text(p.address)},
+                                  {"answered", p.answered},
+                                  {"problem", TextOrNull(p.problem)},
+                                  {"power", NumberOrNull(p.power)},
+                                  {"lampHours", NumberOrNull(p.lampHours)},
+                                  {"errors", TextOrNull(p.errors)},
+                                  {"at", p.at}});
+    status["projectors"] = projectors;
+    status["launcherStarted"] = s.launcherStarted;
+    status["version"] = s.version;
+
+    // One key a line, and one projector a line.
+    std::string out = "{\n";
+    size_t left = status.size();
+    for (auto item = status.begin(); item != status.end(); ++item) {
+        out += "  " + Scalar(item.key()) + ": ";
+        if (item.key() == "projectors" && !item.value().empty()) {
+            out += "[";
+            bool first = true;
+            for (const Json& projector : item.value()) {
+                out += (first ? "\n    " : ",\n    ") + Inline(projector);
+                first = false;
+            }
+            out += "\n  ]";
+        } else {
+            out += Inline(item.value());
+        }
+        out += --left ? ",\n" : "\n";
     }
-    out += "],\n";
-    out += "  \"schedule\": " + s.scheduleJson + ",\n";
-    out += "  \"projectors\": [";
-    first = true;
-    auto number = [](long value) { return value < 0 ? std::string("null") : std::to_string(value); };
-    for (const ProjectorReport& p : s.projectors) {
-        out += std::string(first ? "\n" : ",\n") + "    {\"address\": " + JsonText(p.address) +
-               ", \"answered\": " + (p.answered ? "true" : "false") +
-               ", \"problem\": " + (p.problem.empty() ? std::string("null") : JsonText(p.problem)) +
-               ", \"power\": " + number(p.power) + ", \"lampHours\": " + number(p.lampHours) +
-               ", \"errors\": " + (p.errors.empty() ? std::string("null") : JsonText(p.errors)) +
-               ", \"at\": " + JsonText(p.at) + "}";
-        first = false;
-    }
-    out += first ? "],\n" : "\n  ],\n";
-    out += "  \"launcherStarted\": " + JsonText(s.launcherStarted) + ",\n";
-    out += "  \"version\": " + JsonText(s.version) + "\n}\n";
-    return out;
+    return out + "}\n";
 }
 
 std::string StatusMetrics(const StatusSnapshot& s)

@@ -3,9 +3,14 @@
 #include <windows.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
+#include <atomic>
+#include <memory>
 #include <sstream>
+
+#include <nlohmann/json.hpp>
 
 #include "core/effects/Playlist.h"
 #include "core/effects/PlaylistEditing.h"
@@ -16,6 +21,10 @@
 #include "core/projector/ProjectorSwitch.h"
 #include "core/schedule/Schedule.h"
 #include "launcher/playback/ResumeState.h"
+#include "launcher/remote/RemoteCommands.h"
+#include "launcher/remote/Transport.h"
+#include "launcher/remote/osc/OscPackets.h"
+#include "launcher/remote/text/TextLines.h"
 #include "core/settings/VideoSourceClick.h"
 #include "core/text/ConfigFile.h"
 #include "core/text/LanguageTable.h"
@@ -23,6 +32,8 @@
 #include "framework/FileBytes.h"
 #include "framework/Utf8.h"
 #include "tests/fuzz/InfReader.h"
+#include "tests/support/HttpPeer.h"
+#include "tests/support/Loopback.h"
 #include "tests/support/TestFiles.h"
 
 namespace fuzz {
@@ -309,11 +320,143 @@ std::string StatusFile(const std::string& bytes)
     return std::string();
 }
 
+// Lines as a TCP peer or a datagram brings them: no command from a line with control bytes or
+// over the limit, and the same lines however the stream is cut.
+std::string TextLine(const std::string& bytes)
+{
+    std::istringstream raw(bytes);
+    for (std::string line; std::getline(raw, line);) {
+        remote::RemoteCommand command;
+        std::string error;
+        bool taken = remote::ParseTextCommand(line, command, error);
+        bool control =
+            std::any_of(line.begin(), line.end(), [](unsigned char c) { return (c < 0x20 && c != '\t') || c >= 0x7F; });
+        if (taken && (control || line.size() > remote::kMostLineBytes)) return "a command from \"" + line + "\"";
+        if (taken != error.empty()) return "a refusal without a reason, or a reason without a refusal";
+    }
+    remote::LineSplitter whole, byByte;
+    std::vector<remote::LineSplitter::Piece> pieces, bytePieces;
+    whole.Feed(bytes.data(), bytes.size(), 0, pieces);
+    for (char c : bytes) byByte.Feed(&c, 1, 0, bytePieces);
+    auto same = [](const remote::LineSplitter::Piece& a, const remote::LineSplitter::Piece& b) {
+        return a.line == b.line && a.tooLong == b.tooLong;
+    };
+    if (!std::equal(pieces.begin(), pieces.end(), bytePieces.begin(), bytePieces.end(), same))
+        return "other lines when the stream comes a byte at a time";
+    for (const auto& piece : pieces)
+        if (piece.line.size() > remote::kMostLineBytes || piece.line.find_first_of("\r\n") != std::string::npos)
+            return "a line over the limit or with its end in it";
+    return std::string();
+}
+
+// An OSC packet as a desk or a stranger sends it: nothing thrown out, nothing from a packet
+// that is not OSC, only commands of addresses the packet holds.
+std::string OscPacket(const std::string& bytes)
+{
+    std::vector<remote::OscRequest> requests;
+    bool read = false;
+    try {
+        read = remote::ReadOscPacket(bytes.data(), bytes.size(), requests);
+    } catch (...) {
+        return "an exception left the packet reader";
+    }
+    if (!read && !requests.empty()) return "requests from a refused packet";
+    if (read && (bytes.empty() || bytes.size() % 4 != 0)) return "a packet of a size OSC does not have was read";
+    if (requests.size() > remote::kMostOscMessages) return "more requests than a packet may give";
+    for (const remote::OscRequest& request : requests)
+        if (bytes.find("/pavora/" + request.name + '\0') == std::string::npos) return "a request of an address not sent";
+    return std::string();
+}
+
+// Bodies of POST /api/command: never an exception, and a command only from a JSON object that
+// names one, with the entry it gave.
+std::string JsonCommand(const std::string& bytes)
+{
+    remote::RemoteCommand command;
+    std::string error;
+    bool taken = false;
+    try {
+        taken = remote::ParseJsonCommand(bytes, command, error);
+    } catch (...) {
+        return "threw";
+    }
+    if (taken != error.empty()) return "a refusal without a reason, or a reason without a refusal";
+    if (!taken) return std::string();
+    nlohmann::json json = nlohmann::json::parse(bytes, nullptr, false);
+    if (bytes.size() > remote::kMostBodyBytes || json.is_discarded() || !json.is_object() ||
+        !json.contains("command") || !json["command"].is_string())
+        return "a command from a body that names none";
+    if (command.request.command == launcher::Command::PlayEntry &&
+        (!json["entry"].is_number_integer() || json["entry"].get<long long>() != command.request.entry + 1LL))
+        return "play of another entry than the body gave";
+    return std::string();
+}
+
+// What the HTTP console hands on: nothing runs, everything is counted.
+class RecordingSink : public remote::CommandSink {
+public:
+    std::string Run(const launcher::Request& request) override
+    {
+        if (request.from != L"http 127.0.0.1") unnamed = true;
+        ++runs;
+        return std::string();
+    }
+    std::string StatusJson() override { return "{\"state\": \"playing\", \"rotation\": {\"index\": 0}}"; }
+    void Log(const std::wstring&) override {}
+    std::atomic<size_t> runs{0};
+    std::atomic<bool> unnamed{false};
+};
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
+// Raw bytes from a peer of an HTTP console on loopback (password "fuzz"): an answer or a close
+// within the request's time limit, and a command only from a whole POST /api/command with
+// credentials, answered 200 and named by its sender.
+std::string HttpRequest(const std::string& bytes)
+{
+    static testing_support::Winsock winsock;
+    static RecordingSink sink;
+    static remote::RefusalNotes refusals;
+    static remote::RemoteSettings settings = [] {
+        remote::RemoteSettings s;
+        s.http = 18098;
+        s.password = "fuzz";
+        std::wstring problem;
+        s.allow.Parse(L"127.0.0.1", problem);
+        return s;
+    }();
+    static remote::RemoteContext context{settings, sink, refusals, L".", nullptr};
+    static std::wstring problem;
+    static std::unique_ptr<remote::Transport> console = remote::StartHttpConsole(context, problem);
+    if (!console) return "the console did not start: " + kit::ToUtf8(problem);
+    size_t before = sink.runs;
+    ULONGLONG started = GetTickCount64();
+    testing_support::HttpAnswer answer = testing_support::Exchange(18098, bytes, "127.0.0.1", 15000);
+    if (GetTickCount64() - started > 12000) return "neither answered nor closed within the request's 10 s";
+    size_t ran = sink.runs - before;
+    if (ran == 0) return std::string();
+    std::string lower = bytes;
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ran > Occurrences(bytes, "POST /")) return "more commands than requests for one";
+    if (bytes.find("\r\n\r\n") == std::string::npos || Occurrences(lower, "authorization:") == 0)
+        return "a command from a request without a whole head or credentials";
+    if (answer.raw.find("HTTP/1.1 200 ") == std::string::npos) return "a command ran and none was answered 200";
+    if (sink.unnamed) return "a command not named by its sender";
+    return std::string();
+}
+
 }  // namespace
 
 const std::vector<Reader>& Readers()
 {
     static const std::vector<Reader> readers = {
+        {"httprequest", L"log\\request.bin", false, HttpRequest},
+        {"jsoncommand", L"log\\command.json", false, JsonCommand},
         {"language", L"Bin\\language.txt", true, LanguageFile},
         {"config", L"Bin\\config.ini", false, ConfigFile},
         {"playlist", L"data\\EffectPath.xml", false, Playlist},
@@ -324,6 +467,8 @@ const std::vector<Reader>& Readers()
         {"projector", L"Bin\\config.ini", false, ProjectorSection},
         {"playlists", L"data\\playlists\\Morning.xml", false, SchedulePlaylist},
         {"status", L"log\\status.json", false, StatusFile},
+        {"textline", L"log\\remote-lines.txt", false, TextLine},
+        {"oscpacket", L"log\\remote-packet.bin", false, OscPacket},
     };
     return readers;
 }

@@ -1,0 +1,18 @@
+#pragma once
+// What the projection shows now, as a PNG: the primary monitor, scaled down to a width that a
+// phone or a report can take, encoded by the platform's own imaging component. Safe from any
+// thread; it never touches the bar's.
+#include <windows.h>
+
+#include <string>
+
+namespace pictures {
+
+// The primary monitor at most `mostWidth` pixels wide (its aspect kept; never enlarged).
+// False, with the system's reason, when it cannot be taken.
+bool CapturePrimaryMonitor(int mostWidth, std::string& png, std::wstring& problem);
+
+// Pixels (32 bits each, top-down rows of `width`) as a PNG; false with the reason.
+bool EncodePng(const void* pixels, int width, int height, std::string& png, std::wstring& problem);
+
+}  // namespace pictures
