@@ -65,14 +65,22 @@ Playback::Opening Playback::Open(const EffectList* mainList, const std::wstring&
     supervisor_.reset(
         new supervision::Supervisor(bar_, static_cast<supervision::SupervisorHost&>(*this), settings, folder_));
     supervisor_->LauncherStarted();
-    if (!restart.why.empty())
+    notices_.reset(new alerts::LauncherNotices(bar_, folder_, kConfigFile, [this](const std::wstring& line) {
+        supervisor_->Log(line);
+    }));
+    supervisor_->SetEventSink(notices_.get());
+    supervisor_->SetHealth(health::HealthSettings::Read(kConfigFile));
+    if (!restart.why.empty()) {
         supervisor_->Log(L"launcher restarted by its guardian after " + restart.why +
                          (restart.dump.empty() ? std::wstring(L"; no dump") : L"; dump log\\dumps\\" + restart.dump));
+        notices_->LauncherRestarted(restart.why);
+    }
     projectors_.reset(new ProjectorControl(bar_, folder_ + L"\\log", [this](const std::wstring& line) {
         supervisor_->Log(line);
     }));
     projectors_->SetSurveyed([this](const std::vector<supervision::ProjectorReport>& reports) {
         supervisor_->SetProjectorReports(reports);
+        notices_->ProjectorsSurveyed(reports);
     });
     projectors_->Load(kConfigFile);
     LoadSchedule(false);

@@ -11,6 +11,7 @@
 
 #include "core/effects/EffectEntry.h"
 #include "launcher/Command.h"
+#include "launcher/alerts/LauncherNotices.h"
 #include "launcher/guardian/RestartNote.h"
 #include "launcher/playback/ResumeState.h"
 #include "launcher/playback/EffectRotation.h"
@@ -131,6 +132,8 @@ private:
     std::wstring folder_;  // the installation
     EffectRotation rotation_;
     std::shared_ptr<const EffectList> mainList_;
+    // Before the supervisor, which tells it, so that it outlives it.
+    std::unique_ptr<alerts::LauncherNotices> notices_;
     std::unique_ptr<supervision::Supervisor> supervisor_;
     std::unique_ptr<ProjectorControl> projectors_;
     std::unique_ptr<ScheduledPlay> schedule_;

@@ -132,6 +132,7 @@ bool EffectWatch::Scan()
     for (const ProcessInfo& process : processes) {
         if (!kit::IsCrashDialog(process.image) || !Contains(watchedPids, process.parentPid)) continue;
         kit::UniqueHandle dialog(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.pid));
+        if (beforeEnd_) beforeEnd_(WatchReport::CrashDialog);
         // The crashed program first: a debugger that goes may let it run on.
         EndAll();
         if (dialog) {
@@ -214,6 +215,7 @@ bool EffectWatch::Probe(ULONGLONG now, bool refreshWindows)
     silent_.erase(std::remove_if(silent_.begin(), silent_.end(), [](const Silent& s) { return !s.seen; }),
                   silent_.end());
     if (longest < limits_.hangMs) return false;
+    if (beforeEnd_) beforeEnd_(WatchReport::Hung);
     EndAll();
     WatchReport report;
     report.kind = WatchReport::Hung;

@@ -15,11 +15,12 @@
 namespace supervision {
 
 struct WatchReport {
-    enum Kind { None, Exited, Crashed, CrashDialog, Hung, NotStarted };
+    // Black, Frozen and Silent come from the look at the picture and the heartbeat, not the watch.
+    enum Kind { None, Exited, Crashed, CrashDialog, Hung, NotStarted, Black, Frozen, Silent };
     Kind kind = None;
     DWORD code = 0;        // exit code; the exception code of a crash
     DWORD pid = 0;         // the process it concerns
-    DWORD quietMs = 0;     // how long a hung window did not answer
+    DWORD quietMs = 0;     // how long a hung window did not answer; how long the picture or beat failed
     std::wstring dialog;   // the crash dialog's program
 };
 
@@ -49,6 +50,10 @@ public:
     bool TakeReport(unsigned number, WatchReport& report);
     // The processes found so far (empty before they are found).
     std::vector<DWORD> Pids() const;
+    // Runs on the watch's thread just before it ends a hung or crashed effect whose picture
+    // may still show, so that it can be kept. Set before the first watch.
+    using BeforeEnd = std::function<void(WatchReport::Kind kind)>;
+    void SetBeforeEnd(BeforeEnd beforeEnd) { beforeEnd_ = std::move(beforeEnd); }
 
     // What `tell` says when the processes were found; a report's is 0.
     static constexpr LPARAM kFoundNotice = 1;
@@ -70,6 +75,7 @@ private:
     void EndAll();
 
     Tell tell_;
+    BeforeEnd beforeEnd_;
     kit::UniqueHandle thread_;
     kit::UniqueHandle stop_;
     unsigned number_ = 0;

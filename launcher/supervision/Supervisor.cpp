@@ -2,6 +2,7 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/FileBytes.h"
@@ -22,6 +23,18 @@ using launcher::kStandbyTimer;
 using launcher::kStatusTimer;
 
 namespace {
+
+// The failure's reason, as Handle() names it, for the kinds whose picture still shows.
+const char* EndingReason(WatchReport::Kind kind)
+{
+    switch (kind) {
+    case WatchReport::Hung: return "hang";
+    case WatchReport::Black: return "black";
+    case WatchReport::Frozen: return "frozen";
+    case WatchReport::Silent: return "heartbeat";
+    default: return "crashdialog";
+    }
+}
 
 const wchar_t* ReasonName(StartReason reason)
 {
@@ -180,6 +193,7 @@ void Supervisor::Watch(const std::wstring& path, bool inRotation, ULONGLONG notB
         limits.graceMs = settings_.graceSeconds * 1000;
         limits.hangMs = settings_.hangSeconds * 1000;
         watchNumber_ = watch_.Watch(EffectImageName(path), limits, notBefore);
+        if (sampler_) pictureNumber_ = sampler_->Look([this] { return watch_.Pids(); }, limits.graceMs, path);
     }
     since_ = IsoLocalTimeNow();
     state_ = "playing";
@@ -253,6 +267,7 @@ bool Supervisor::CanPlay(const std::wstring& path)
     for (const std::wstring& released : failures_.Release(now)) {
         asideLogged_.erase(released);
         log_.Write(L"quarantine over: " + released);
+        if (events_) events_->SetAsideOver(released);
     }
     if (!PathFileExistsW(path.c_str())) {
         if (missing_.insert(path).second) log_.Write(L"missing program, skipped: " + path);
@@ -280,6 +295,7 @@ void Supervisor::ShowStandby(const std::wstring& line)
     standby_.Show();
     log_.Write(line);
     SetState("standby");
+    if (events_) events_->StandbyOn(line);
 }
 
 bool Supervisor::WholePassFailed()
@@ -343,6 +359,7 @@ void Supervisor::StandbyOff()
     if (!standby_.Shown()) return;
     standby_.Hide();
     log_.Write(L"standby off");
+    if (events_) events_->StandbyOff();
 }
 
 void Supervisor::OnReport(WPARAM number, LPARAM kind)
@@ -365,6 +382,77 @@ void Supervisor::ReportFault(const WatchReport& report)
     if (!playing_.empty()) Handle(report);
 }
 
+void Supervisor::SetHealth(const health::HealthSettings& settings)
+{
+    for (const std::wstring& note : settings.notes) log_.Write(L"config.ini [health]: " + note);
+    // As the watch's: the thread ends before the supervisor goes, the work runs only while the bar exists.
+    HWND bar = bar_;
+    auto note = [bar, this](const std::wstring& line) {
+        kit::PostToWindow(bar, launcher::kRunOnBarMessage, [this, line] { log_.Write(line); });
+    };
+    if (settings.heartbeat) {
+        beats_.reset(new health::HeartbeatListener(note));
+        std::wstring problem;
+        if (!beats_->Start(static_cast<WORD>(settings.heartbeatPort), problem)) {
+            log_.Write(L"heartbeat not heard: " + problem);
+            beats_.reset();
+        }
+    }
+    wchar_t line[96];
+    std::swprintf(line, 96, L"health: black after %lu s, frozen after %lu s (0: off), heartbeat ", settings.blackSeconds,
+                  settings.frozenSeconds);
+    log_.Write(line + (beats_ ? L"on 127.0.0.1:" + std::to_wstring(settings.heartbeatPort) : std::wstring(L"off")));
+    sampler_.reset(new health::PictureSampler(
+        settings, beats_.get(),
+        [bar, this](unsigned number, const health::PictureFault& fault) {
+            kit::PostToWindow(bar, launcher::kRunOnBarMessage, [this, number, fault] { OnPictureFault(number, fault); });
+        },
+        note));
+}
+
+void Supervisor::SetEventSink(EventSink* sink)
+{
+    events_ = sink;
+    watch_.SetBeforeEnd([sink](WatchReport::Kind kind) {
+        if (sink) sink->EffectEnding(EndingReason(kind));
+    });
+}
+
+void Supervisor::OnPictureFault(unsigned number, const health::PictureFault& fault)
+{
+    // A look at an effect that is no longer watched (stopped, ended, replaced) is dropped.
+    if (number == 0 || number != pictureNumber_ || watchNumber_ == 0 || playing_.empty()) return;
+    pictureNumber_ = 0;
+    WatchReport report;
+    report.kind = fault.silent ? WatchReport::Silent
+                  : fault.verdict == health::PictureJudge::Black ? WatchReport::Black
+                                                                 : WatchReport::Frozen;
+    report.quietMs = static_cast<DWORD>(fault.lastedMs);
+    if (events_) events_->EffectEnding(EndingReason(report.kind));
+    EndEffect();
+    ReportFault(report);
+}
+
+void Supervisor::EndEffect()
+{
+    std::vector<DWORD> pids = watch_.Pids();
+    // Stopped first, so that the end it would see is not taken for the effect's own exit.
+    watch_.Stop();
+    watchNumber_ = 0;
+    std::vector<HANDLE> ending;
+    for (DWORD pid : pids) {
+        HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+        if (!process) continue;
+        if (TerminateProcess(process, 1)) ending.push_back(process);
+        else CloseHandle(process);
+    }
+    // Ended at once as a rule; the next effect must not find its predecessor's window on top.
+    for (size_t i = 0; i < ending.size(); i += MAXIMUM_WAIT_OBJECTS)
+        WaitForMultipleObjects(static_cast<DWORD>(std::min<size_t>(ending.size() - i, MAXIMUM_WAIT_OBJECTS)),
+                               ending.data() + i, TRUE, 2000);
+    for (HANDLE process : ending) CloseHandle(process);
+}
+
 void Supervisor::Failed(const std::string& reason, const std::wstring& detail)
 {
     FailedFor(playing_, reason, detail);
@@ -375,11 +463,13 @@ void Supervisor::FailedFor(const std::wstring& path, const std::string& reason, 
     log_.Write(detail);
     lastFailure_ = reason;
     ++failureCounts_[path][reason];
+    if (events_) events_->EffectFailed(path, reason, detail);
     if (failures_.RecordFailure(path, ClockNow())) {
         wchar_t line[128];
         std::swprintf(line, 128, L"quarantine for %lu min after %lu failures within %lu min: ",
                       settings_.quarantineMinutes, settings_.retries, settings_.retryMinutes);
         log_.Write(line + path);
+        if (events_) events_->SetAside(path, line + path);
     }
 }
 
@@ -418,6 +508,19 @@ void Supervisor::Handle(const WatchReport& report)
     case WatchReport::NotStarted:
         reason = "notstarted";
         Failed(reason, L"not started " + path + L": no process " + EffectImageName(path) + L" appeared");
+        break;
+    case WatchReport::Black:
+        reason = "black";
+        Failed(reason, L"black " + path + L" for " + std::to_wstring(report.quietMs / 1000) + L" s, effect ended");
+        break;
+    case WatchReport::Frozen:
+        reason = "frozen";
+        Failed(reason, L"frozen " + path + L" for " + std::to_wstring(report.quietMs / 1000) + L" s, effect ended");
+        break;
+    case WatchReport::Silent:
+        reason = "heartbeat";
+        Failed(reason, L"no heartbeat from " + path + L" for " + std::to_wstring(report.quietMs / 1000) +
+                           L" s, effect ended");
         break;
     case WatchReport::None:
         return;

@@ -10,7 +10,11 @@
 #include <set>
 #include <string>
 
+#include "launcher/health/HealthSettings.h"
+#include "launcher/health/HeartbeatListener.h"
+#include "launcher/health/PictureSampler.h"
 #include "launcher/supervision/EffectWatch.h"
+#include "launcher/supervision/EventSink.h"
 #include "launcher/supervision/EventLog.h"
 #include "launcher/supervision/FailureHistory.h"
 #include "launcher/supervision/Reasons.h"
@@ -94,16 +98,24 @@ public:
     // A fault of the effect that plays, found by other means than the watch (or handed in by
     // a test): handled as the watch's report would be.
     void ReportFault(const WatchReport& report);
+    // Turns on the look at the effect's picture (section "health"), from the next effect on.
+    void SetHealth(const health::HealthSettings& settings);
     // One of the supervisor's timers; false for any other.
     bool OnTimer(UINT_PTR id);
 
     // Writes log\status.json and log\pavora.prom now.
     void RefreshStatus() { WriteStatus(); }
     const SuperviseSettings& Settings() const { return settings_; }
+    // Who hears of failures, entries set aside and the standby; none by default. Not owned.
+    // Set before the first effect plays.
+    void SetEventSink(EventSink* sink);
     void Log(const std::wstring& line) { log_.Write(line); }
 
 private:
     void Handle(const WatchReport& report);
+    void OnPictureFault(unsigned number, const health::PictureFault& fault);
+    // Ends the watched effect's processes for a failure that the watch did not see.
+    void EndEffect();
     void Watch(const std::wstring& path, bool inRotation, ULONGLONG notBefore);
     void Failed(const std::string& reason, const std::wstring& detail);
     void FailedFor(const std::wstring& path, const std::string& reason, const std::wstring& detail);
@@ -146,6 +158,11 @@ private:
     unsigned passLoops_ = 0;   // whole passes failed in a row
     std::string scheduleJson_ = "null";
     std::vector<ProjectorReport> projectors_;
+    EventSink* events_ = nullptr;
+    // Last, so that its thread, which asks the watch for the effect's processes, ends first.
+    unsigned pictureNumber_ = 0;
+    std::unique_ptr<health::HeartbeatListener> beats_;
+    std::unique_ptr<health::PictureSampler> sampler_;
 };
 
 }  // namespace supervision

@@ -23,6 +23,7 @@
 #include "launcher/playback/ResumeState.h"
 #include "launcher/remote/RemoteCommands.h"
 #include "launcher/remote/Transport.h"
+#include "launcher/health/HeartbeatListener.h"
 #include "launcher/remote/osc/OscPackets.h"
 #include "launcher/remote/text/TextLines.h"
 #include "core/settings/VideoSourceClick.h"
@@ -368,6 +369,23 @@ std::string OscPacket(const std::string& bytes)
     return std::string();
 }
 
+// Datagrams to the heartbeat port: never an exception, and a beat only from the word or from
+// a message of its address, within the size a beat has.
+std::string Heartbeat(const std::string& bytes)
+{
+    bool beat = false;
+    try {
+        beat = health::IsBeat(bytes.data(), bytes.size());
+    } catch (...) {
+        return "an exception left the heartbeat reader";
+    }
+    if (!beat) return std::string();
+    if (bytes.size() > health::kMostBeatBytes) return "a beat longer than a beat may be";
+    if (bytes.compare(0, 4, "beat") != 0 && bytes.find(std::string("/pavora/beat\0", 13)) != 0)
+        return "a beat from a datagram that names none";
+    return std::string();
+}
+
 // Bodies of POST /api/command: never an exception, and a command only from a JSON object that
 // names one, with the entry it gave.
 std::string JsonCommand(const std::string& bytes)
@@ -469,6 +487,7 @@ const std::vector<Reader>& Readers()
         {"status", L"log\\status.json", false, StatusFile},
         {"textline", L"log\\remote-lines.txt", false, TextLine},
         {"oscpacket", L"log\\remote-packet.bin", false, OscPacket},
+        {"heartbeat", L"log\\heartbeat.bin", false, Heartbeat},
     };
     return readers;
 }

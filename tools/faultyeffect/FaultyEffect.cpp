@@ -10,11 +10,18 @@
 //   busy SECONDS stop answering for this long once, then go on
 //   child        start a copy of itself (same program name) that runs normally
 //   cover        no fault: the window covers the primary monitor, on top, as a real effect's
+//   moving       no fault: covers as `cover` does, its picture always moving
+//   dim          no fault: as `moving`, but dark grey (dim, not black)
+//   black        as `moving`, then its picture goes black; it still answers
+//   freeze       as `moving`, then its picture stands still; it still answers
+//   beat PORT    sends the heartbeat "beat" to 127.0.0.1:PORT twice a second, then (after MS)
+//                stops beating; it still answers
 // "once" removes the file when it is read, so that a restarted copy behaves. Every start
 // appends "<pid> <tick count>" to "<its name>.starts" beside it.
 //
 // A running copy also takes a command posted to its window: message kCommandMessage with
 // wParam one of Command and lParam its value. The soak drives its faults that way.
+#include <winsock2.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -30,7 +37,13 @@ enum Command : WPARAM {
     kCrashDialog = 3,  // the error mode cleared first: the system's crash dialog comes up
     kHang = 4,
     kBusy = 5,         // lParam: milliseconds without an answer, then go on
+    kPicture = 6,      // lParam: a Picture
 };
+
+enum Picture : LPARAM { kStill, kMoving, kDim, kBlack, kFrozen };
+Picture g_picture = kStill;
+unsigned g_phase = 0;
+const UINT_PTR kFrameTimer = 1;
 
 std::wstring g_base;  // full path without ".exe"
 
@@ -58,6 +71,7 @@ void RunCommand(WPARAM command, LPARAM value)
     case kCrashDialog: Crash(true); break;
     case kHang: Sleep(INFINITE); break;
     case kBusy: Sleep(static_cast<DWORD>(value)); break;
+    case kPicture: g_picture = static_cast<Picture>(value); break;
     default: break;
     }
 }
@@ -66,6 +80,38 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 {
     if (message == kCommandMessage) {
         RunCommand(wParam, lParam);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == kFrameTimer) {
+        if (g_picture == kMoving || g_picture == kDim) {
+            ++g_phase;
+            InvalidateRect(hwnd, nullptr, FALSE);
+        } else if (g_picture == kBlack) {
+            InvalidateRect(hwnd, nullptr, FALSE);
+        }
+        return 0;
+    }
+    if (message == WM_PAINT && g_picture != kStill) {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(hwnd, &paint);
+        RECT all;
+        GetClientRect(hwnd, &all);
+        // Dim: grey 40 of 255 with a band of 70, both above the darkness a black picture has.
+        bool dim = g_picture == kDim;
+        HBRUSH ground = CreateSolidBrush(g_picture == kBlack ? RGB(0, 0, 0) : dim ? RGB(40, 40, 40) : RGB(255, 255, 255));
+        FillRect(dc, &all, ground);
+        DeleteObject(ground);
+        if (g_picture != kBlack) {
+            // A wide band that sweeps across: every look at the picture sees it moved.
+            int width = all.right / 4 + 1;
+            RECT band = all;
+            band.left = static_cast<LONG>((g_phase * 37) % static_cast<unsigned>(all.right + 1));
+            band.right = band.left + width;
+            HBRUSH brush = CreateSolidBrush(dim ? RGB(70, 70, 70) : RGB(0, 0, 160));
+            FillRect(dc, &band, brush);
+            DeleteObject(brush);
+        }
+        EndPaint(hwnd, &paint);
         return 0;
     }
     if (message == WM_DESTROY) {
@@ -144,7 +190,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
     }
     const std::string what = action;
     size_t slash = g_base.rfind(L'\\');
-    HWND window = OpenWindow(g_base.substr(slash + 1), 0, what == "cover");
+    bool pictured = what == "moving" || what == "dim" || what == "black" || what == "freeze";
+    HWND window = OpenWindow(g_base.substr(slash + 1), 0, what == "cover" || pictured);
+    if (pictured) {
+        g_picture = what == "dim" ? kDim : kMoving;
+        SetTimer(window, kFrameTimer, 100, nullptr);
+    }
     AppendStart();
 
     if (what == "child") {
@@ -162,7 +213,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         static DWORD hangAfter = after;
         CreateThread(nullptr, 0, SecondWindowThread, &hangAfter, 0, nullptr);
     }
-    bool armed = !what.empty() && what != "child" && what != "hangsecond" && what != "cover";
+    SOCKET beats = INVALID_SOCKET;
+    sockaddr_in beatTo{};
+    if (what == "beat") {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        beats = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+        beatTo.sin_family = AF_INET;
+        beatTo.sin_port = htons(static_cast<u_short>(value));
+        beatTo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    }
+    ULONGLONG nextBeat = 0;
+    bool armed = !what.empty() && what != "child" && what != "hangsecond" && what != "cover" && what != "moving" &&
+                 what != "dim";
     ULONGLONG start = GetTickCount64();
     MSG msg;
     for (;;) {
@@ -178,6 +241,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
             if (what == "crashcode") TerminateProcess(GetCurrentProcess(), 0xC0000005);
             if (what == "hang") Sleep(INFINITE);
             if (what == "busy") Sleep(value * 1000);
+            if (what == "black") g_picture = kBlack;
+            if (what == "freeze") g_picture = kFrozen;
+            if (what == "beat") closesocket(beats), beats = INVALID_SOCKET;
+        }
+        if (beats != INVALID_SOCKET && GetTickCount64() >= nextBeat) {
+            sendto(beats, "beat", 4, 0, reinterpret_cast<const sockaddr*>(&beatTo), sizeof(beatTo));
+            nextBeat = GetTickCount64() + 500;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }

@@ -193,6 +193,9 @@ TEST_F(PlaybackTest, AfterEachKindOfFaultTheRotationMovesOnAndALoneEffectComesBa
         {"crash dialog", WatchReport::CrashDialog, 0, "crash dialog", true},
         {"hang", WatchReport::Hung, 0, "no answer for", true},
         {"never started", WatchReport::NotStarted, 0, "no process", true},
+        {"black picture", WatchReport::Black, 0, "black ", true},
+        {"frozen picture", WatchReport::Frozen, 0, "frozen ", true},
+        {"heartbeat silence", WatchReport::Silent, 0, "no heartbeat from ", true},
     };
     for (const auto& fault : faults) {
         SCOPED_TRACE(fault.what);

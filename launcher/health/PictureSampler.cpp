@@ -1,0 +1,219 @@
+#include "launcher/health/PictureSampler.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "framework/ProcessList.h"
+#include "launcher/health/HeartbeatListener.h"
+
+namespace health {
+
+PictureSampler::PictureSampler(const HealthSettings& settings, const HeartbeatListener* beats, Tell tell, Note note)
+    : settings_(settings), beats_(beats), tell_(std::move(tell)), note_(std::move(note)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+}
+
+PictureSampler::~PictureSampler()
+{
+    Stop();
+}
+
+unsigned PictureSampler::Look(Pids pids, DWORD graceMs, const std::wstring& path)
+{
+    Stop();
+    ++number_;
+    pids_ = std::move(pids);
+    graceMs_ = graceMs;
+    path_ = path;
+    ResetEvent(stop_.Get());
+    thread_.Reset(CreateThread(nullptr, 64 * 1024, ThreadMain, this, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
+    return number_;
+}
+
+void PictureSampler::Stop()
+{
+    if (!thread_) return;
+    SetEvent(stop_.Get());
+    WaitForSingleObject(thread_.Get(), INFINITE);
+    thread_.Reset();
+}
+
+DWORD WINAPI PictureSampler::ThreadMain(void* self)
+{
+    static_cast<PictureSampler*>(self)->Run();
+    return 0;
+}
+
+void PictureSampler::Run()
+{
+    const DWORD frozenSeconds = settings_.FrozenSecondsFor(path_);
+    const bool samples = settings_.blackSeconds != 0 || frozenSeconds != 0;
+    PictureJudge judge(settings_.blackSeconds * 1000ULL, frozenSeconds * 1000ULL);
+    const unsigned number = number_;
+    const ULONGLONG start = GetTickCount64();
+    while (WaitForSingleObject(stop_.Get(), kLookMs) == WAIT_TIMEOUT) {
+        ULONGLONG now = GetTickCount64();
+        if (now - start < graceMs_) continue;
+        // Only beats since this effect's start count: one that beat before belongs to another.
+        ULONGLONG beat = beats_ ? beats_->LastBeat() : 0;
+        if (beat >= start && now - beat >= settings_.heartbeatSeconds * 1000ULL) {
+            PictureFault fault;
+            fault.silent = true;
+            fault.lastedMs = now - beat;
+            tell_(number, fault);
+            return;
+        }
+        std::vector<DWORD> pids = pids_();
+        HWND window = LargestWindow(pids);
+        RECT area{};
+        std::vector<std::uint8_t> luma;
+        if (window && !IsIconic(window) && GetWindowRect(window, &area)) {
+            // Uncovered first, so that the picture judged is the effect's own.
+            Uncover(window, pids, now);
+            if (samples) luma = Thumbnail(area);
+        }
+        if (luma.empty()) {
+            // No picture of it to judge (not yet shown, minimised, off the desktop).
+            judge.Reset();
+            continue;
+        }
+        PictureFault fault;
+        fault.verdict = judge.Look(luma, now, fault.lastedMs);
+        if (fault.verdict != PictureJudge::Fine) {
+            tell_(number, fault);
+            return;
+        }
+    }
+}
+
+HWND PictureSampler::LargestWindow(const std::vector<DWORD>& pids)
+{
+    struct Search {
+        const std::vector<DWORD>* pids;
+        HWND best = nullptr;
+        LONGLONG bestArea = 0;
+    } search{&pids};
+    if (pids.empty()) return nullptr;
+    EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (!IsWindowVisible(window) || std::find(s.pids->begin(), s.pids->end(), pid) == s.pids->end())
+                return TRUE;
+            RECT r{};
+            if (!GetWindowRect(window, &r)) return TRUE;
+            LONGLONG area = LONGLONG(r.right - r.left) * (r.bottom - r.top);
+            if (area > s.bestArea) {
+                s.best = window;
+                s.bestArea = area;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.best;
+}
+
+namespace {
+
+LONGLONG Area(const RECT& r)
+{
+    return r.right > r.left && r.bottom > r.top ? LONGLONG(r.right - r.left) * (r.bottom - r.top) : 0;
+}
+
+std::wstring ProgramOf(DWORD pid)
+{
+    kit::UniqueHandle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
+    return process ? kit::ProcessImagePath(process.Get()) : std::wstring();
+}
+
+}  // namespace
+
+HWND PictureSampler::Coverer(HWND effect, const std::vector<DWORD>& pids)
+{
+    RECT mine{};
+    if (!GetWindowRect(effect, &mine) || Area(mine) == 0) return nullptr;
+    const DWORD launcher = GetCurrentProcessId();
+    // Top-level windows come from the top down: only those before the effect's lie above it.
+    for (HWND window = GetTopWindow(nullptr); window && window != effect; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(window) || IsIconic(window)) continue;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(window, &pid);
+        if (pid == launcher || std::find(pids.begin(), pids.end(), pid) != pids.end()) continue;
+        RECT theirs{}, both{};
+        if (!GetWindowRect(window, &theirs) || !IntersectRect(&both, &mine, &theirs)) continue;
+        if (Area(both) * 4 <= Area(mine)) continue;
+        // The supervision deals with a crash dialog; pushing it under would only hide it.
+        std::wstring image = ProgramOf(pid);
+        image = image.substr(image.find_last_of(L"\\/") + 1);
+        std::transform(image.begin(), image.end(), image.begin(), towlower);
+        if (!kit::IsCrashDialog(image)) return window;
+    }
+    return nullptr;
+}
+
+void PictureSampler::Uncover(HWND effect, const std::vector<DWORD>& pids, ULONGLONG now)
+{
+    HWND coverer = Coverer(effect, pids);
+    if (!coverer) return;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(coverer, &pid);
+    wchar_t title[128] = L"";
+    GetWindowTextW(coverer, title, 128);
+    std::wstring program = ProgramOf(pid);
+    // Topmost only over a topmost coverer: an effect made topmost would hide the operator's
+    // bar and settings sheet as well.
+    bool topmost = (GetWindowLongPtrW(coverer, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    SetWindowPos(effect, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    std::wstring name = program.substr(program.find_last_of(L"\\/") + 1);
+    note_(L"covered " + path_ + L" by " + (name.empty() ? L"process " + std::to_wstring(pid) : name) + L" \"" +
+          title + L"\", effect back on top");
+    if (covers_.Covered(program.empty() ? name : program, now))
+        note_(L"nuisance: " + (program.empty() ? name : program) + L" covers the effect more than " +
+              std::to_wstring(CoverTally::kNuisanceCount) + L" times a minute");
+}
+
+std::vector<std::uint8_t> PictureSampler::Thumbnail(const RECT& area)
+{
+    // Only what lies on the desktop's monitors is the projection.
+    RECT desktop{GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN), 0, 0};
+    desktop.right = desktop.left + GetSystemMetrics(SM_CXVIRTUALSCREEN);
+    desktop.bottom = desktop.top + GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    RECT seen{};
+    if (!IntersectRect(&seen, &area, &desktop)) return {};
+
+    std::vector<std::uint8_t> luma;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return luma;
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = kWidth;
+    info.bmiHeader.biHeight = -kHeight;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = memory ? CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
+    if (bitmap) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        // Averaged, so that a lone bright spot or a thin line is not lost between samples.
+        SetStretchBltMode(memory, HALFTONE);
+        SetBrushOrgEx(memory, 0, 0, nullptr);
+        if (StretchBlt(memory, 0, 0, kWidth, kHeight, screen, seen.left, seen.top, seen.right - seen.left,
+                       seen.bottom - seen.top, SRCCOPY | CAPTUREBLT)) {
+            GdiFlush();
+            const auto* pixel = static_cast<const std::uint8_t*>(bits);
+            luma.resize(kWidth * kHeight);
+            for (size_t i = 0; i < luma.size(); ++i, pixel += 4)
+                luma[i] = static_cast<std::uint8_t>((pixel[0] * 19 + pixel[1] * 183 + pixel[2] * 54) >> 8);
+        }
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+    }
+    if (memory) DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return luma;
+}
+
+}  // namespace health
