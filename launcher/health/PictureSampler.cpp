@@ -86,31 +86,37 @@ void PictureSampler::Run()
     }
 }
 
+namespace {
+
+struct LargestSearch {
+    const std::vector<DWORD>* pids;
+    HWND best = nullptr;
+    LONGLONG bestArea = 0;
+};
+
+BOOL CALLBACK CompareWindow(HWND window, LPARAM param)
+{
+    auto& s = *reinterpret_cast<LargestSearch*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (!IsWindowVisible(window) || std::find(s.pids->begin(), s.pids->end(), pid) == s.pids->end()) return TRUE;
+    RECT r{};
+    if (!GetWindowRect(window, &r)) return TRUE;
+    LONGLONG area = LONGLONG(r.right - r.left) * (r.bottom - r.top);
+    if (area > s.bestArea) {
+        s.best = window;
+        s.bestArea = area;
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 HWND PictureSampler::LargestWindow(const std::vector<DWORD>& pids)
 {
-    struct Search {
-        const std::vector<DWORD>* pids;
-        HWND best = nullptr;
-        LONGLONG bestArea = 0;
-    } search{&pids};
     if (pids.empty()) return nullptr;
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(param);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            if (!IsWindowVisible(window) || std::find(s.pids->begin(), s.pids->end(), pid) == s.pids->end())
-                return TRUE;
-            RECT r{};
-            if (!GetWindowRect(window, &r)) return TRUE;
-            LONGLONG area = LONGLONG(r.right - r.left) * (r.bottom - r.top);
-            if (area > s.bestArea) {
-                s.best = window;
-                s.bestArea = area;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    LargestSearch search{&pids};
+    EnumWindows(CompareWindow, reinterpret_cast<LPARAM>(&search));
     return search.best;
 }
 

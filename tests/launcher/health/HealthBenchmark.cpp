@@ -31,6 +31,7 @@ TEST(HealthBenchmark, SamplingCost)
         {"checks off", "blackseconds=0\r\nfrozenseconds=0\r\nheartbeat=0\r\n"},
         {"black, frozen, heartbeat on", "blackseconds=30\r\nfrozenseconds=30\r\nheartbeat=1\r\n"},
     };
+    std::printf("Health checks' cost: the launcher's share of a core, a moving effect playing\n");
     for (const auto& run : runs) {
         SupervisedInstall install(L"HealthCost", {{"moving"}},
                                   std::string("graceseconds=1\r\n[health]\r\n") + run.health);
@@ -40,7 +41,7 @@ TEST(HealthBenchmark, SamplingCost)
         ULONGLONG before = CpuMs(install.Launcher().Process()), start = GetTickCount64();
         Pump(kRunMs);
         ULONGLONG cpu = CpuMs(install.Launcher().Process()) - before, wall = GetTickCount64() - start;
-        std::printf("health cost, %s: %.2f %% of a core over %llu s; effect starts %zu\n", run.what,
+        std::printf("  cost, %s: %.2f %% of a core over %llu s; effect starts %zu\n", run.what,
                     100.0 * double(cpu) / double(wall), wall / 1000, install.Starts(0).size());
         EXPECT_EQ(install.Starts(0).size(), 1u) << "no false failure of a healthy effect";
     }
