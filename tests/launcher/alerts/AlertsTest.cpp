@@ -10,6 +10,7 @@
 #include "launcher/alerts/AlertSender.h"
 #include "launcher/alerts/AlertSettings.h"
 #include "launcher/alerts/AlertThrottle.h"
+#include "launcher/alerts/LauncherNotices.h"
 #include "launcher/alerts/WebhookSignature.h"
 #include "tests/support/Loopback.h"
 #include "tests/support/TempFolder.h"
@@ -34,10 +35,10 @@ struct Webhook : ::testing::Test {
     std::wstring QueueFile() const { return folder.Path() + L"\\data\\alerts.json"; }
 
     std::unique_ptr<AlertSender> Sender(const std::wstring& webhook, const std::string& secret = "",
-                                        unsigned maxPerHour = 12)
+                                        unsigned maxPerHour = 12, unsigned long long aliveEveryMs = 0)
     {
         AlertSettings settings{webhook, secret, maxPerHour, {}};
-        AlertSender::Options options{100, 400, 3000, nullptr, 0};
+        AlertSender::Options options{100, 400, 3000, nullptr, aliveEveryMs};
         auto log = [this](const std::wstring& line) {
             std::lock_guard<std::mutex> hold(logLock);
             logged.push_back(line);
@@ -171,6 +172,36 @@ TEST_F(Webhook, AWebhookThatWasDownGetsEverythingAfterALauncherRestart)
     const char* events[] = {"effect failed", "effect failed", "standby on", "standby off"};
     for (size_t i = 0; i < 4; ++i) EXPECT_EQ(bodies[i]["event"], events[i]) << i;
     EXPECT_TRUE(posts[3].signature.empty()) << "no secret, no signature";
+}
+
+// The launcher's own notices: an "alive" at its start, a projector's trouble once when it
+// begins (and again only after it was over), and the daily "alive".
+TEST_F(Webhook, TellsAProjectorsTroubleOnceAndIsAliveDaily)
+{
+    WebhookReceiver receiver;
+    std::wstring config =
+        folder.WriteFile(L"config.ini", "[alerts]\nwebhook=http://127.0.0.1:" + std::to_string(receiver.Port()) + "/hook\n");
+    {
+        alerts::LauncherNotices notices(nullptr, folder.Path(), config.c_str(), [](const std::wstring&) {});
+        supervision::ProjectorReport silent, fine, lamp, other;
+        silent.address = fine.address = lamp.address = L"10.0.0.7:4352";
+        silent.problem = L"timed out";
+        fine.answered = lamp.answered = other.answered = true;
+        lamp.errors = "020000";
+        other.address = L"10.0.0.8:4352";
+        for (const auto& survey : {silent, silent, fine, lamp, lamp}) notices.ProjectorsSurveyed({survey, other});
+        auto bodies = Bodies(receiver.WaitFor(3));
+        ASSERT_EQ(bodies.size(), 3u);
+        EXPECT_EQ(bodies[0]["event"].get<std::string>() + ": " + bodies[0]["reason"].get<std::string>(), "alive: launcher started");
+        EXPECT_EQ(bodies[1]["reason"], "no answer: timed out");
+        EXPECT_EQ(bodies[2]["event"].get<std::string>() + " " + bodies[2]["effect"].get<std::string>() + ": " +
+                      bodies[2]["reason"].get<std::string>(),
+                  "projector error 10.0.0.7:4352: error status 020000");
+    }
+    auto sender = Sender(receiver.Address(), "", 12, 300);
+    auto bodies = Bodies(receiver.WaitFor(5, 5000));
+    ASSERT_EQ(bodies.size(), 5u) << "two a day apart, a day being 300 ms here";
+    for (size_t i : {3, 4}) EXPECT_EQ(bodies[i]["event"].get<std::string>() + ": " + bodies[i]["reason"].get<std::string>(), "alive: daily") << "no trouble told twice";
 }
 
 // A webhook that takes the connection and never answers must not hold the launcher's exit.

@@ -60,28 +60,6 @@ TEST(PictureJudge, AFailureNeedsItsConditionUnbrokenForItsWholeTime)
     EXPECT_EQ(lasted, 5000u);
 }
 
-TEST(PictureJudge, AnOffCheckNeverFailsAndABlackPictureIsNamedBlack)
-{
-    const struct {
-        const char* what;
-        ULONGLONG blackMs, frozenMs;
-        std::vector<std::uint8_t> luma;
-        PictureJudge::Verdict verdict;
-    } cases[] = {
-        {"both off, black and still", 0, 0, Picture(100), PictureJudge::Fine},
-        {"black off, a still black picture is frozen", 0, 2000, Picture(100), PictureJudge::Frozen},
-        {"frozen first, but the picture is black", 4000, 2000, Picture(100), PictureJudge::Fine},
-        {"a dim still scene with frozen off", 2000, 0, std::vector<std::uint8_t>(100, 40), PictureJudge::Fine},
-    };
-    for (const auto& c : cases) {
-        PictureJudge judge(c.blackMs, c.frozenMs);
-        ULONGLONG lasted = 0;
-        PictureJudge::Verdict verdict = PictureJudge::Fine;
-        for (ULONGLONG now = 0; now <= 3000; now += 1000) verdict = judge.Look(c.luma, now, lasted);
-        EXPECT_EQ(verdict, c.verdict) << c.what;
-    }
-}
-
 TEST(CoverTally, AProgramThatKeepsCoveringIsANuisanceToldOnceAnHour)
 {
     health::CoverTally tally;
