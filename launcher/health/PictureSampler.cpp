@@ -8,6 +8,23 @@
 
 namespace health {
 
+namespace {
+
+// A locked session, the log-on screen or a consent prompt shows another desktop: what the
+// screen then reads (black as a rule) is not the effect's picture.
+bool InputDesktopIsShown()
+{
+    HDESK input = OpenInputDesktop(0, FALSE, DESKTOP_READOBJECTS);
+    if (!input) return false;
+    wchar_t name[64] = L"";
+    DWORD needed = 0;
+    bool ours = GetUserObjectInformationW(input, UOI_NAME, name, sizeof(name), &needed) && _wcsicmp(name, L"Default") == 0;
+    CloseDesktop(input);
+    return ours;
+}
+
+}  // namespace
+
 PictureSampler::PictureSampler(const HealthSettings& settings, const HeartbeatListener* beats, Tell tell, Note note)
     : settings_(settings), beats_(beats), tell_(std::move(tell)), note_(std::move(note)), stop_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
@@ -67,7 +84,7 @@ void PictureSampler::Run()
         HWND window = LargestWindow(pids);
         RECT area{};
         std::vector<std::uint8_t> luma;
-        if (window && !IsIconic(window) && GetWindowRect(window, &area)) {
+        if (window && !IsIconic(window) && GetWindowRect(window, &area) && InputDesktopIsShown()) {
             // Uncovered first, so that the picture judged is the effect's own.
             Uncover(window, pids, now);
             if (samples) luma = Thumbnail(area);
