@@ -5,6 +5,7 @@
 
 #include "framework/ProcessList.h"
 #include "launcher/health/HeartbeatListener.h"
+#include "launcher/pictures/ScreenPicture.h"
 
 namespace health {
 
@@ -205,37 +206,14 @@ std::vector<std::uint8_t> PictureSampler::Thumbnail(const RECT& area)
     RECT seen{};
     if (!IntersectRect(&seen, &area, &desktop)) return {};
 
+    std::vector<unsigned char> pixels;
     std::vector<std::uint8_t> luma;
-    HDC screen = GetDC(nullptr);
-    if (!screen) return luma;
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = memory ? CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
-    if (bitmap) {
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        // Averaged, so that a lone bright spot or a thin line is not lost between samples.
-        SetStretchBltMode(memory, HALFTONE);
-        SetBrushOrgEx(memory, 0, 0, nullptr);
-        if (StretchBlt(memory, 0, 0, kWidth, kHeight, screen, seen.left, seen.top, seen.right - seen.left,
-                       seen.bottom - seen.top, SRCCOPY | CAPTUREBLT)) {
-            GdiFlush();
-            const auto* pixel = static_cast<const std::uint8_t*>(bits);
-            luma.resize(kWidth * kHeight);
-            for (size_t i = 0; i < luma.size(); ++i, pixel += 4)
-                luma[i] = static_cast<std::uint8_t>((pixel[0] * 19 + pixel[1] * 183 + pixel[2] * 54) >> 8);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
+    if (!pictures::ShrinkScreenArea(seen, kWidth, kHeight, pixels)) return luma;
+    luma.resize(kWidth * kHeight);
+    for (size_t i = 0; i < luma.size(); ++i) {
+        const unsigned char* pixel = &pixels[i * 4];
+        luma[i] = static_cast<std::uint8_t>((pixel[0] * 19 + pixel[1] * 183 + pixel[2] * 54) >> 8);
     }
-    if (memory) DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
     return luma;
 }
 

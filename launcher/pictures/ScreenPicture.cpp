@@ -149,6 +149,24 @@ bool EncodePng(const void* pixels, int width, int height, std::string& png, std:
     return true;
 }
 
+bool ShrinkScreenArea(const RECT& area, int width, int height, std::vector<unsigned char>& pixels)
+{
+    if (width <= 0 || height <= 0 || width > kMostSide || height > kMostSide) return false;
+    kit::WindowDC screen(nullptr);
+    if (!screen.Get()) return false;
+    Canvas small(screen.Get(), width, height);
+    if (!small.Usable()) return false;
+    SetStretchBltMode(small.dc.Get(), HALFTONE);
+    SetBrushOrgEx(small.dc.Get(), 0, 0, nullptr);
+    if (!StretchBlt(small.dc.Get(), 0, 0, width, height, screen.Get(), area.left, area.top, area.right - area.left,
+                    area.bottom - area.top, SRCCOPY | CAPTUREBLT))
+        return false;
+    GdiFlush();
+    const auto* bits = static_cast<const unsigned char*>(small.bits);
+    pixels.assign(bits, bits + static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+    return true;
+}
+
 bool CapturePrimaryMonitor(int mostWidth, std::string& png, std::wstring& problem)
 {
     // The primary monitor begins at the desktop's origin.

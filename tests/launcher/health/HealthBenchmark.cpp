@@ -1,5 +1,5 @@
 // What the look at the projection costs and how soon it acts, under a virtual display: prints,
-// never fails on time (run by HealthDisplayTest.sh with --gtest_filter=HealthBenchmark.*).
+// never fails on time (run under a virtual display by ProgramOnDisplay.sh).
 #include <gtest/gtest.h>
 
 #include <cstdio>
