@@ -71,10 +71,11 @@ void PictureSampler::Run()
     const ULONGLONG start = GetTickCount64();
     while (WaitForSingleObject(stop_.Get(), kLookMs) == WAIT_TIMEOUT) {
         ULONGLONG now = GetTickCount64();
-        if (now - start < graceMs_) continue;
+        // A cover is pushed under from the start; the effect is judged after its grace.
+        const bool judging = now - start >= graceMs_;
         // Only beats since this effect's start count: one that beat before belongs to another.
         ULONGLONG beat = beats_ ? beats_->LastBeat() : 0;
-        if (beat >= start && now - beat >= settings_.heartbeatSeconds * 1000ULL) {
+        if (judging && beat >= start && now - beat >= settings_.heartbeatSeconds * 1000ULL) {
             PictureFault fault;
             fault.silent = true;
             fault.lastedMs = now - beat;
@@ -88,7 +89,7 @@ void PictureSampler::Run()
         if (window && !IsIconic(window) && GetWindowRect(window, &area) && InputDesktopIsShown()) {
             // Uncovered first, so that the picture judged is the effect's own.
             Uncover(window, pids, now);
-            if (samples) luma = Thumbnail(area);
+            if (judging && samples) luma = Thumbnail(area);
         }
         if (luma.empty()) {
             // No picture of it to judge (not yet shown, minimised, off the desktop).
@@ -98,6 +99,9 @@ void PictureSampler::Run()
         PictureFault fault;
         fault.verdict = judge.Look(luma, now, fault.lastedMs);
         if (fault.verdict != PictureJudge::Fine) {
+            // A window that does not answer is the hang check's: its picture stands still too.
+            DWORD_PTR answer = 0;
+            if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 300, &answer)) continue;
             tell_(number, fault);
             return;
         }
