@@ -38,6 +38,7 @@ enum Command : WPARAM {
     kHang = 4,
     kBusy = 5,         // lParam: milliseconds without an answer, then go on
     kPicture = 6,      // lParam: a Picture
+    kBeat = 7,         // lParam: the port to beat to, twice a second; 0 stops the beating
 };
 
 enum Picture : LPARAM { kStill, kMoving, kDim, kBlack, kFrozen };
@@ -46,6 +47,23 @@ unsigned g_phase = 0;
 const UINT_PTR kFrameTimer = 1;
 
 std::wstring g_base;  // full path without ".exe"
+
+SOCKET g_beats = INVALID_SOCKET;
+sockaddr_in g_beatTo{};
+ULONGLONG g_nextBeat = 0;
+
+void BeatTo(DWORD port)
+{
+    if (g_beats != INVALID_SOCKET) closesocket(g_beats), g_beats = INVALID_SOCKET;
+    if (port == 0 || port > 65535) return;
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+    g_beats = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    g_beatTo.sin_family = AF_INET;
+    g_beatTo.sin_port = htons(static_cast<u_short>(port));
+    g_beatTo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    g_nextBeat = 0;
+}
 
 LONG WINAPI EndAsTheSystemWould(EXCEPTION_POINTERS* pointers)
 {
@@ -72,6 +90,7 @@ void RunCommand(WPARAM command, LPARAM value)
     case kHang: Sleep(INFINITE); break;
     case kBusy: Sleep(static_cast<DWORD>(value)); break;
     case kPicture: g_picture = static_cast<Picture>(value); break;
+    case kBeat: BeatTo(static_cast<DWORD>(value)); break;
     default: break;
     }
 }
@@ -213,17 +232,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
         static DWORD hangAfter = after;
         CreateThread(nullptr, 0, SecondWindowThread, &hangAfter, 0, nullptr);
     }
-    SOCKET beats = INVALID_SOCKET;
-    sockaddr_in beatTo{};
-    if (what == "beat") {
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-        beats = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        beatTo.sin_family = AF_INET;
-        beatTo.sin_port = htons(static_cast<u_short>(value));
-        beatTo.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    }
-    ULONGLONG nextBeat = 0;
+    if (what == "beat") BeatTo(value);
     bool armed = !what.empty() && what != "child" && what != "hangsecond" && what != "cover" && what != "moving" &&
                  what != "dim";
     ULONGLONG start = GetTickCount64();
@@ -243,11 +252,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, LPWSTR, int)
             if (what == "busy") Sleep(value * 1000);
             if (what == "black") g_picture = kBlack;
             if (what == "freeze") g_picture = kFrozen;
-            if (what == "beat") closesocket(beats), beats = INVALID_SOCKET;
+            if (what == "beat") BeatTo(0);
         }
-        if (beats != INVALID_SOCKET && GetTickCount64() >= nextBeat) {
-            sendto(beats, "beat", 4, 0, reinterpret_cast<const sockaddr*>(&beatTo), sizeof(beatTo));
-            nextBeat = GetTickCount64() + 500;
+        if (g_beats != INVALID_SOCKET && GetTickCount64() >= g_nextBeat) {
+            sendto(g_beats, "beat", 4, 0, reinterpret_cast<const sockaddr*>(&g_beatTo), sizeof(g_beatTo));
+            g_nextBeat = GetTickCount64() + 500;
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }

@@ -30,6 +30,10 @@ const KindInfo kKinds[] = {
     {Kind::EffectCrashDialog, "effect: crash dialog"},
     {Kind::EffectHang, "effect: hang"},
     {Kind::EffectBusy, "effect: busy, under hangseconds"},
+    {Kind::EffectBlack, "effect: picture black"},
+    {Kind::EffectFrozen, "effect: picture frozen"},
+    {Kind::EffectCovered, "effect: covered by a window"},
+    {Kind::EffectHeartbeatSilent, "effect: heartbeat silent"},
     {Kind::EffectProgramGone, "effect: program gone and back"},
     {Kind::LauncherCrash, "launcher: crash"},
     {Kind::LauncherHang, "launcher: hang"},
@@ -56,7 +60,8 @@ bool AnyHas(const std::vector<std::string>& lines, const std::string& text)
 
 bool SpeaksOfAFault(const std::string& line)
 {
-    for (const char* prefix : {"exit ", "crash ", "hang ", "not started ", "could not start "})
+    for (const char* prefix :
+         {"exit ", "crash ", "hang ", "not started ", "could not start ", "black ", "frozen ", "no heartbeat from "})
         if (Starts(line, prefix)) return true;
     return false;
 }
@@ -73,7 +78,18 @@ bool HasExitCode(const std::vector<std::string>& lines, unsigned code)
     return false;
 }
 
+bool NamesTheSoakAsCoverer(const std::string& line)
+{
+    std::string lower = line;
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; });
+    std::string title;
+    for (const wchar_t* c = kCoverTitle; *c; ++c) title += static_cast<char>(*c >= L'A' && *c <= L'Z' ? *c + 32 : *c);
+    return Starts(lower, "covered ") && lower.find(" by pavora_soak.exe \"" + title + "\"") != std::string::npos;
+}
+
 }  // namespace
+
+const wchar_t kCoverTitle[] = L"Pavora soak: covering window";
 
 const char* KindName(Kind kind)
 {
@@ -101,6 +117,9 @@ std::vector<Planned> Plan(size_t count, unsigned seed, const Available& availabl
         bool needsGuardian = KillsLauncher(k) || k == Kind::GuardianEnd;
         bool needsLocalTime = k == Kind::ClockForward || k == Kind::ClockBack || k == Kind::ClockAcrossMidnight;
         if ((needsGuardian && !available.guardian) || (needsLocalTime && !available.localTime)) continue;
+        if ((k == Kind::EffectBlack || k == Kind::EffectFrozen) && !available.picture) continue;
+        if ((k == Kind::EffectCovered && !available.covered) || (k == Kind::EffectHeartbeatSilent && !available.heartbeat))
+            continue;
         if (KillsLauncher(k)) continue;
         round.push_back(k);
     }
@@ -135,6 +154,16 @@ bool Logged(const Planned& fault, const std::vector<std::string>& launcher, cons
     case Kind::EffectCrashDialog: return AnyHas(launcher, "crash dialog");
     case Kind::EffectHang: return AnyHas(launcher, "no answer for");
     case Kind::EffectBusy: return std::none_of(launcher.begin(), launcher.end(), SpeaksOfAFault);
+    case Kind::EffectBlack:
+        return std::any_of(launcher.begin(), launcher.end(), [](const std::string& l) { return Starts(l, "black "); });
+    case Kind::EffectFrozen:
+        return std::any_of(launcher.begin(), launcher.end(), [](const std::string& l) { return Starts(l, "frozen "); });
+    case Kind::EffectHeartbeatSilent:
+        return std::any_of(launcher.begin(), launcher.end(),
+                           [](const std::string& l) { return Starts(l, "no heartbeat from "); });
+    case Kind::EffectCovered:
+        return std::any_of(launcher.begin(), launcher.end(), NamesTheSoakAsCoverer) &&
+               std::none_of(launcher.begin(), launcher.end(), SpeaksOfAFault);
     case Kind::EffectProgramGone: return AnyHas(launcher, "missing program") && AnyHas(launcher, "program back");
     case Kind::LauncherCrash: return either("launcher restarted by its guardian after crash");
     case Kind::LauncherHang: return either("launcher restarted by its guardian after hang");
@@ -160,6 +189,49 @@ bool CommandEffect(HWND window, EffectCommand command, LPARAM value)
 bool PressEscape(HWND window)
 {
     return PostMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0) != FALSE;
+}
+
+CoveringWindow::CoveringWindow() : shown_(CreateEventW(nullptr, TRUE, FALSE, nullptr))
+{
+    thread_ = CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId_);
+    if (thread_) WaitForSingleObject(shown_, 5000);
+}
+
+CoveringWindow::~CoveringWindow()
+{
+    if (thread_) {
+        PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+        WaitForSingleObject(thread_, 5000);
+        CloseHandle(thread_);
+    }
+    CloseHandle(shown_);
+}
+
+DWORD WINAPI CoveringWindow::ThreadMain(void* param)
+{
+    auto* self = static_cast<CoveringWindow*>(param);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PavoraSoakCover";
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+    RegisterClassW(&wc);
+    // Three fifths each way: over the sampled centre, and well over the quarter of the
+    // effect's window that makes a cover.
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, kCoverTitle, WS_POPUP,
+                                  width / 5, height / 5, width * 3 / 5, height * 3 / 5, nullptr, nullptr, wc.hInstance,
+                                  nullptr);
+    if (window) {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
+        UpdateWindow(window);
+    }
+    self->window_ = window;
+    SetEvent(self->shown_);
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+    if (window) DestroyWindow(window);
+    return 0;
 }
 
 bool CrashRemotely(DWORD pid)

@@ -15,6 +15,10 @@ enum class Kind {
     EffectCrashDialog,
     EffectHang,
     EffectBusy,
+    EffectBlack,
+    EffectFrozen,
+    EffectCovered,
+    EffectHeartbeatSilent,
     EffectProgramGone,
     LauncherCrash,
     LauncherHang,
@@ -44,6 +48,9 @@ struct Planned {
 struct Available {
     bool guardian = false;   // the installation holds the guardian
     bool localTime = false;  // the launcher reads the local-time shift
+    bool picture = false;    // the launcher judges the picture, and the screen can be read
+    bool covered = false;    // the launcher pushes a covering window under the effect
+    bool heartbeat = false;  // the launcher hears the effects' heartbeat
 };
 
 // `count` faults in rounds: each round holds every kind that can be caused once, the ones
@@ -51,13 +58,47 @@ struct Available {
 std::vector<Planned> Plan(size_t count, unsigned seed, const Available& available);
 
 // Whether the lines written after a fault (the launcher's log, the guardian's) speak of it.
-// For a busy effect, that none speaks of a fault: nothing is to happen.
+// For a busy effect, that none speaks of a fault: nothing is to happen. For a covered one,
+// that the soak's own window was named and the effect was not failed.
 bool Logged(const Planned& fault, const std::vector<std::string>& launcher, const std::vector<std::string>& guard);
 
 // The stand-in effect's window command (tools/faultyeffect).
-enum EffectCommand : WPARAM { kEffectExit = 1, kEffectCrash = 2, kEffectCrashDialog = 3, kEffectHang = 4, kEffectBusy = 5 };
+enum EffectCommand : WPARAM {
+    kEffectExit = 1,
+    kEffectCrash = 2,
+    kEffectCrashDialog = 3,
+    kEffectHang = 4,
+    kEffectBusy = 5,
+    kEffectPicture = 6,  // value: an EffectPicture
+    kEffectBeat = 7,     // value: the heartbeat port; 0 stops the beating
+};
+enum EffectPicture : LPARAM { kPictureStill, kPictureMoving, kPictureDim, kPictureBlack, kPictureFrozen };
 bool CommandEffect(HWND window, EffectCommand command, LPARAM value);
 bool PressEscape(HWND window);
+
+// The title of the soak's covering window, as the launcher's log names it.
+extern const wchar_t kCoverTitle[];
+
+// A window of the soak's own process over the middle of the primary monitor, on top of
+// everything (as an update notice or a low-disk balloon is), for as long as it lives. Its
+// thread answers messages, as a real program's does.
+class CoveringWindow {
+public:
+    CoveringWindow();
+    ~CoveringWindow();
+    CoveringWindow(const CoveringWindow&) = delete;
+    CoveringWindow& operator=(const CoveringWindow&) = delete;
+
+    HWND Window() const { return window_; }
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+
+    HANDLE thread_ = nullptr;
+    HANDLE shown_ = nullptr;
+    DWORD threadId_ = 0;
+    HWND window_ = nullptr;
+};
 
 // An access violation on a thread of its own in the process.
 bool CrashRemotely(DWORD pid);

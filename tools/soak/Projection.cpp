@@ -152,6 +152,36 @@ std::vector<Gap> Projection::Gaps() const
     return gaps;
 }
 
+bool Projection::ScreenReads()
+{
+    const COLORREF colour = RGB(200, 30, 90);
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"PavoraSoakScreenProbe";
+    HBRUSH brush = CreateSolidBrush(colour);
+    wc.hbrBackground = brush;
+    RegisterClassW(&wc);
+    HWND window = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, L"", WS_POPUP | WS_VISIBLE, 0, 0,
+                                  64, 64, nullptr, nullptr, wc.hInstance, nullptr);
+    bool reads = false;
+    if (window) {
+        UpdateWindow(window);
+        MSG msg;
+        for (int i = 0; i < 20 && !reads; ++i) {
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+            Sleep(25);
+            HDC screen = GetDC(nullptr);
+            reads = screen && GetPixel(screen, 32, 32) == colour;
+            if (screen) ReleaseDC(nullptr, screen);
+        }
+        DestroyWindow(window);
+    }
+    UnregisterClassW(wc.lpszClassName, wc.hInstance);
+    DeleteObject(brush);
+    return reads;
+}
+
 ULONGLONG Projection::ClosedNotBlackMs() const
 {
     std::lock_guard<std::mutex> hold(lock_);

@@ -54,6 +54,10 @@ public:
 
     static bool Shows(const Sample& s) { return s.top != Top::Other; }
 
+    // Whether a window's picture can be read back from the screen: not under Wine's headless
+    // driver, whose screen reads nothing. Call before anything covers the primary monitor.
+    static bool ScreenReads();
+
 private:
     void Run();
     Sample Classify(ULONGLONG now);

@@ -30,6 +30,13 @@ const ULONGLONG kFreshMs = 3000;       // an effect fault goes to an effect that
 const ULONGLONG kSettleMs = 500;
 const ULONGLONG kRecoveryLimitMs = 90000;
 const ULONGLONG kSteadyLauncherMs = 12000;  // the guardian's "keeps dying" ends at 10 s
+// Beats at 0, 0.5, 1 and 1.5 s: the launcher has surely heard the effect beat before it stops.
+const ULONGLONG kBeatingMs = 1600;
+// The launcher judges an effect's picture, and uncovers it, only after its start grace (2 s):
+// a picture fault that came sooner would be measured with the rest of the grace in it.
+const ULONGLONG kPastGraceMs = 2500;
+// After it is back on top, the covered effect must live on: it was covered, not failed.
+const ULONGLONG kAfterCoverMs = 2000;
 const size_t kFaultsBetweenBoundaries = 5;
 
 struct Options {
@@ -47,6 +54,16 @@ std::wstring FullPath(const std::wstring& path)
     std::wstring out = full;
     while (!out.empty() && out.back() == L'\\') out.pop_back();
     return out;
+}
+
+// Whether `upper` lies above `lower` among the top-level windows.
+bool Above(HWND upper, HWND lower)
+{
+    for (HWND window = GetTopWindow(nullptr); window; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == upper) return true;
+        if (window == lower) return false;
+    }
+    return false;
 }
 
 bool Exists(const std::wstring& path)
@@ -83,6 +100,7 @@ private:
     bool WaitForLogLine(const char* text, size_t from, ULONGLONG timeoutMs);
     bool WaitForPicture(ULONGLONG timeoutMs);
     bool WaitForFreshEffect(Sample& effect, ULONGLONG timeoutMs);
+    bool WaitPastGrace(const Sample& effect);
     // From `from`, how long until `good` holds on top; false after the limit.
     bool Recovery(ULONGLONG from, const std::function<bool(const Sample&)>& good, ULONGLONG& ms);
     void StepSchedule();
@@ -90,6 +108,7 @@ private:
     void KeepChangedFiles();
     void Inject(const Planned& fault, Outcome& outcome);
     void InjectEffectFault(const Planned& fault, Outcome& outcome);
+    void InjectCovered(Outcome& outcome);
     void InjectProgramGone(Outcome& outcome);
     void InjectLauncherDeath(const Planned& fault, Outcome& outcome);
     void InjectGuardianEnd(Outcome& outcome);
@@ -109,6 +128,7 @@ private:
     std::set<std::wstring> changedFiles_;
     ULONGLONG injectedAt_ = 0;
     Summary summary_;
+    WORD heartbeatPort_ = 0;
 };
 
 Soak::Soak(const Options& options)
@@ -167,6 +187,13 @@ bool Soak::WaitForFreshEffect(Sample& effect, ULONGLONG timeoutMs)
         timeoutMs);
 }
 
+bool Soak::WaitPastGrace(const Sample& effect)
+{
+    ULONGLONG seen = projection_->FirstSeen(effect.pid);
+    WaitFor([&] { return GetTickCount64() - seen >= kPastGraceMs; }, kPastGraceMs);
+    return projection_->FirstSeen(effect.pid) == seen && Alive(effect.pid);
+}
+
 bool Soak::Recovery(ULONGLONG from, const std::function<bool(const Sample&)>& good, ULONGLONG& ms)
 {
     Sample found;
@@ -188,8 +215,13 @@ bool Soak::Prepare()
     std::wstring stage = FullPath(options_.stage);
     available_.guardian = Exists(stage + L"\\PavoraGuard.exe");
     available_.localTime = ProgramNames(stage + L"\\Pavora.exe", L"PAVORA_LOCAL_TIME_SHIFT_FILE");
+    bool judgesPicture = ProgramNames(stage + L"\\Pavora.exe", L"frozenseconds");
+    available_.picture = judgesPicture && Projection::ScreenReads();
+    available_.covered = ProgramNames(stage + L"\\Pavora.exe", L"effect back on top");
+    if (ProgramNames(stage + L"\\Pavora.exe", L"heartbeatport")) heartbeatPort_ = FreeUdpPort();
+    available_.heartbeat = heartbeatPort_ != 0;
     std::wstring problem;
-    if (!install_.Build(stage, bin + L"\\pavora_faulty_effect.exe", available_.localTime, problem)) {
+    if (!install_.Build(stage, bin + L"\\pavora_faulty_effect.exe", available_.localTime, heartbeatPort_, problem)) {
         std::fprintf(stderr, "soak: %ls\n", problem.c_str());
         return false;
     }
@@ -200,6 +232,11 @@ bool Soak::Prepare()
     if (!available_.guardian) std::printf("no guardian in the installation: the launcher's faults are left out\n");
     if (!available_.localTime)
         std::printf("the launcher reads no local-time shift: no schedule, and the local clock's moves are left out\n");
+    if (!available_.picture)
+        std::printf(judgesPicture ? "the screen cannot be read (no display): black and frozen pictures are left out\n"
+                                  : "the launcher does not judge the picture: black and frozen pictures are left out\n");
+    if (!available_.covered) std::printf("the launcher does not uncover its effect: covering windows are left out\n");
+    if (!available_.heartbeat) std::printf("no heartbeat to listen to: silent heartbeats are left out\n");
     files_.Snapshot();
     std::vector<std::wstring> images;
     for (const std::wstring& effect : install_.effects) images.push_back(LowerName(effect));
@@ -259,6 +296,7 @@ void Soak::Inject(const Planned& fault, Outcome& outcome)
     projection_->SetDuring(KindName(fault.kind));
     switch (fault.kind) {
     case Kind::EffectProgramGone: InjectProgramGone(outcome); break;
+    case Kind::EffectCovered: InjectCovered(outcome); break;
     case Kind::LauncherCrash:
     case Kind::LauncherHang:
     case Kind::LauncherEnd: InjectLauncherDeath(fault, outcome); break;
@@ -283,6 +321,13 @@ void Soak::InjectEffectFault(const Planned& fault, Outcome& outcome)
         injectedAt_ = GetTickCount64();
         return;
     }
+    bool picture = fault.kind == Kind::EffectBlack || fault.kind == Kind::EffectFrozen;
+    if (picture && !WaitPastGrace(target)) outcome.note = "the effect went within its start grace";
+    if (fault.kind == Kind::EffectHeartbeatSilent) {
+        // It beats first, so that the launcher expects it to go on.
+        if (!CommandEffect(target.window, kEffectBeat, heartbeatPort_)) outcome.note = "the effect's window took no command";
+        WaitFor([] { return false; }, kBeatingMs);
+    }
     PollLogs();
     injectedAt_ = GetTickCount64();
     bool sent = false;
@@ -293,6 +338,9 @@ void Soak::InjectEffectFault(const Planned& fault, Outcome& outcome)
     case Kind::EffectCrashDialog: sent = CommandEffect(target.window, kEffectCrashDialog, 0); break;
     case Kind::EffectHang: sent = CommandEffect(target.window, kEffectHang, 0); break;
     case Kind::EffectBusy: sent = CommandEffect(target.window, kEffectBusy, fault.value); break;
+    case Kind::EffectBlack: sent = CommandEffect(target.window, kEffectPicture, kPictureBlack); break;
+    case Kind::EffectFrozen: sent = CommandEffect(target.window, kEffectPicture, kPictureFrozen); break;
+    case Kind::EffectHeartbeatSilent: sent = CommandEffect(target.window, kEffectBeat, 0); break;
     default: break;
     }
     if (!sent) outcome.note = "the effect's window took no command";
@@ -309,6 +357,40 @@ void Soak::InjectEffectFault(const Planned& fault, Outcome& outcome)
         return;
     }
     outcome.recovered = Recovery(injectedAt_, replaced, outcome.recoveryMs);
+}
+
+void Soak::InjectCovered(Outcome& outcome)
+{
+    Sample target;
+    if (!WaitForFreshEffect(target, 90000)) {
+        outcome.note = "no effect played to take the fault";
+        injectedAt_ = GetTickCount64();
+        return;
+    }
+    if (!WaitPastGrace(target)) outcome.note = "the effect went within its start grace";
+    PollLogs();
+    injectedAt_ = GetTickCount64();
+    CoveringWindow cover;
+    if (!cover.Window()) {
+        outcome.note = "the covering window did not open";
+        return;
+    }
+    // Watched here rather than by the sampler: the launcher may push the cover under between
+    // two of its samples.
+    ULONGLONG back = 0;
+    while (!back && IsWindow(target.window) && GetTickCount64() - injectedAt_ < kRecoveryLimitMs) {
+        if (Above(target.window, cover.Window())) back = GetTickCount64();
+        else Sleep(10);
+    }
+    if (!back) {
+        outcome.recoveryMs = GetTickCount64() - injectedAt_;
+        if (!IsWindow(target.window)) outcome.note = "the covered effect's window went";
+        return;
+    }
+    outcome.recovered = true;
+    outcome.recoveryMs = back - injectedAt_;
+    WaitFor([] { return false; }, kAfterCoverMs);
+    if (!Alive(target.pid)) outcome.note = "the covered effect was ended";
 }
 
 void Soak::InjectProgramGone(Outcome& outcome)
@@ -542,7 +624,7 @@ int wmain(int argc, wchar_t** argv)
     setvbuf(stdout, nullptr, _IONBF, 0);
     if (options.planOnly) {
         soak::Available all;
-        all.guardian = all.localTime = true;
+        all.guardian = all.localTime = all.picture = all.covered = all.heartbeat = true;
         for (const soak::Planned& fault : soak::Plan(options.faults, options.seed, all))
             std::printf("%s\n", soak::KindName(fault.kind));
         return 0;

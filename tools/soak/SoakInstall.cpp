@@ -1,5 +1,6 @@
 #include "tools/soak/SoakInstall.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -122,7 +123,25 @@ std::string WithIniValue(const std::string& text, const std::string& section, co
     return before + key + "=" + value + eol + text.substr(insertAt);
 }
 
-bool SoakInstall::Build(const std::wstring& stage, const std::wstring& standIn, bool withSchedule,
+WORD FreeUdpPort()
+{
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return 0;
+    WORD port = 0;
+    SOCKET probe = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int size = sizeof(address);
+    if (probe != INVALID_SOCKET && bind(probe, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+        getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    if (probe != INVALID_SOCKET) closesocket(probe);
+    WSACleanup();
+    return port;
+}
+
+bool SoakInstall::Build(const std::wstring& stage, const std::wstring& standIn, bool withSchedule, WORD heartbeatPort,
                         std::wstring& problem)
 {
     if (!RemoveTree(folder)) return problem = L"could not empty " + folder, false;
@@ -134,8 +153,9 @@ bool SoakInstall::Build(const std::wstring& stage, const std::wstring& standIn, 
         std::wstring base = Path(L"effects\\sv\\fxSv" + std::wstring(1, static_cast<wchar_t>(letter[0])));
         if (!CopyFileW(standIn.c_str(), (base + L".exe").c_str(), FALSE))
             return problem = L"could not copy the stand-in effect " + standIn, false;
-        // Covers the monitor as a real effect does, so that the sampler sees it.
-        WriteText(base + L".fault", "cover\r\n");
+        // Covers the monitor as a real effect does, so that the sampler sees it; its picture
+        // moves, or the launcher would fail it as frozen.
+        WriteText(base + L".fault", "moving\r\n");
         effects.push_back(base + L".exe");
     }
     bool ok = WriteText(Path(L"data\\EffectPath.xml"), Playlist({0, 1, 2})) &&
@@ -144,6 +164,7 @@ bool SoakInstall::Build(const std::wstring& stage, const std::wstring& standIn, 
     if (ok && withSchedule) ok = WriteText(Path(L"data\\Schedule.xml"), SoakSchedule::Xml());
     std::string ini;
     if (!ok || !ReadText(Path(L"Bin\\config.ini"), ini)) return problem = L"could not write the playlists", false;
+    const std::string port = std::to_string(heartbeatPort);
     const char* const settings[][3] = {
         {"config", "auto", "1"},
         {"supervise", "hangseconds", "3"},
@@ -153,6 +174,14 @@ bool SoakInstall::Build(const std::wstring& stage, const std::wstring& standIn, 
         {"supervise", "quarantineminutes", "1"},
         {"guard", "on", "1"},
         {"guard", "hangseconds", "5"},
+        // Short, so that a picture or heartbeat fault is over in seconds; the heartbeat's listener
+        // is off by default, as every listener is.
+        {"health", "blackseconds", "3"},
+        // Above hangseconds: a hung effect's picture stands still too, and is to be told as a hang.
+        {"health", "frozenseconds", "5"},
+        {"health", "heartbeat", heartbeatPort ? "1" : "0"},
+        {"health", "heartbeatport", port.c_str()},
+        {"health", "heartbeatseconds", "3"},
     };
     for (const auto& setting : settings) ini = WithIniValue(ini, setting[0], setting[1], setting[2]);
     if (!WriteText(Path(L"Bin\\config.ini"), ini)) return problem = L"could not write Bin\\config.ini", false;
