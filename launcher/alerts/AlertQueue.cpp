@@ -11,8 +11,10 @@ namespace alerts {
 AlertQueue::AlertQueue(std::wstring file) : file_(std::move(file))
 {
     std::string bytes;
-    if (!kit::ReadFileBytes(file_, bytes, 4u << 20) || bytes.empty()) return;
-    auto stored = nlohmann::json::parse(bytes, nullptr, false);
+    bool read = kit::ReadFileBytes(file_, bytes, 4u << 20);
+    if (!read && GetFileAttributesW(file_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
+    if (read && bytes.empty()) return;
+    auto stored = read ? nlohmann::json::parse(bytes, nullptr, false) : nlohmann::json();
     if (stored.is_array()) {
         for (const auto& body : stored) {
             if (body.is_string()) bodies_.push_back(body.get<std::string>());
@@ -20,7 +22,8 @@ AlertQueue::AlertQueue(std::wstring file) : file_(std::move(file))
         while (bodies_.size() > kLimit) bodies_.pop_front();
         return;
     }
-    loadProblem_ = L"the alert queue " + file_ + L" could not be read; it was kept as " + file_ + L".bad";
+    loadProblem_ = L"the alert queue " + file_ + (read ? L" could not be read" : L" is over 4 MB or locked") +
+                   L"; it was kept as " + file_ + L".bad";
     MoveFileExW(file_.c_str(), (file_ + L".bad").c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
