@@ -31,6 +31,7 @@ struct Webhook : ::testing::Test {
     TempFolder folder;
     std::vector<std::wstring> logged;
     std::mutex logLock;
+    unsigned long long now = 5000;  // the throttle's clock
 
     std::wstring QueueFile() const { return folder.Path() + L"\\data\\alerts.json"; }
 
@@ -38,7 +39,7 @@ struct Webhook : ::testing::Test {
                                         unsigned maxPerHour = 12, unsigned long long aliveEveryMs = 0)
     {
         AlertSettings settings{webhook, secret, maxPerHour, {}};
-        AlertSender::Options options{100, 400, 3000, nullptr, aliveEveryMs};
+        AlertSender::Options options{100, 400, 3000, [this] { return now; }, aliveEveryMs};
         auto log = [this](const std::wstring& line) {
             std::lock_guard<std::mutex> hold(logLock);
             logged.push_back(line);
@@ -116,15 +117,22 @@ TEST(AlertSettings, TakesOnlyWebAddressesAndHoldsTheLimitInRange)
 TEST_F(Webhook, PostsSignedBodiesWithEveryFieldAndPairsInOrder)
 {
     WebhookReceiver receiver;
-    auto sender = Sender(receiver.Address(), "hook secret");
+    auto sender = Sender(receiver.Address(), "hook secret", 1);
     sender->Tell({AlertKind::EffectFailed, L"C:\\Effects\\Wave.exe", L"crash"});
     sender->Tell({AlertKind::StandbyOn, L"", L"schedule"});
     sender->Tell({AlertKind::StandbyOff, L"", L"schedule"});
     sender->Tell({AlertKind::SetAside, L"C:\\Effects\\Wave.exe", L"3 failures in 10 min"});
     sender->Tell({AlertKind::SetAsideBack, L"C:\\Effects\\Wave.exe", L"operator"});
+    // Over the limit (1 an hour here): held back, then counted into the next one an hour on.
+    sender->Tell({AlertKind::EffectFailed, L"C:\\Effects\\Wave.exe", L"hang"});
+    sender->Tell({AlertKind::EffectFailed, L"C:\\Effects\\Wave.exe", L"black"});
+    now += kHour;
+    sender->Tell({AlertKind::EffectFailed, L"C:\\Effects\\Wave.exe", L"frozen"});
 
-    auto posts = receiver.WaitFor(5);
-    ASSERT_EQ(posts.size(), 5u);
+    auto posts = receiver.WaitFor(6);
+    ASSERT_EQ(posts.size(), 6u);
+    EXPECT_EQ(nlohmann::json::parse(posts[5].body)["reason"], "frozen");
+    EXPECT_EQ(nlohmann::json::parse(posts[5].body)["suppressed"], 2);
     auto bodies = Bodies(posts);
     const char* events[] = {"effect failed", "standby on", "standby off", "entry set aside", "entry back"};
     for (size_t i = 0; i < 5; ++i) {
