@@ -3,12 +3,13 @@
 # through N faults of every kind, one at a time, while the projection is sampled; prints the
 # figures per kind of fault and one closing line (README, "The fault soak").
 #
-#   scripts/soak.sh [--faults N] [--seed S] [--strict] [--prefix DIR]
+#   scripts/soak.sh [--faults N] [--seed S] [--strict] [--prefix DIR] [--one-life]
 #
 # N defaults to 1000, S to 1. With --strict the exit code is 1 when the projection had a gap
 # over 3 s, a dialog was left open or an operator's file changed. --prefix runs it in another
 # Wine prefix (default build/<arch>/wineprefix-soak), with its installation in DIR/soak-install,
-# so that several soaks can run side by side.
+# so that several soaks can run side by side. --one-life leaves out the faults that end the
+# launcher, so that its memory is read across one launcher's life.
 set -eu
 . "$(dirname "$0")/common.sh"
 
@@ -16,13 +17,15 @@ faults=1000
 seed=1
 strict=
 prefix=
+onelife=
 while [ $# -gt 0 ]; do
     case "$1" in
     --faults) faults=${2:?--faults needs a number}; shift 2 ;;
     --seed) seed=${2:?--seed needs a number}; shift 2 ;;
     --strict) strict=--strict; shift ;;
     --prefix) prefix=${2:?--prefix needs a folder}; shift 2 ;;
-    *) echo "usage: $0 [--faults N] [--seed S] [--strict] [--prefix DIR]" >&2; exit 2 ;;
+    --one-life) onelife=--one-life; shift ;;
+    *) echo "usage: $0 [--faults N] [--seed S] [--strict] [--prefix DIR] [--one-life]" >&2; exit 2 ;;
     esac
 done
 case "$faults$seed" in *[!0-9]*) echo "--faults and --seed take whole numbers" >&2; exit 2 ;; esac
@@ -68,5 +71,5 @@ echo "the projection: $shown"
 start_prefix_server "$mode" >/dev/null 2>&1
 status=0
 ( cd "$tree" && wine_run bin/pavora_soak.exe --stage stage --install "$install" --faults "$faults" --seed "$seed" \
-    $strict </dev/null ) || status=$?
+    $strict $onelife </dev/null ) || status=$?
 exit $status

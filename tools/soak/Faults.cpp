@@ -124,7 +124,7 @@ std::vector<Planned> Plan(size_t count, unsigned seed, const Available& availabl
         round.push_back(k);
     }
     std::vector<Kind> deaths;
-    if (available.guardian) deaths = {Kind::LauncherCrash, Kind::LauncherHang, Kind::LauncherEnd};
+    if (available.guardian && available.deaths) deaths = {Kind::LauncherCrash, Kind::LauncherHang, Kind::LauncherEnd};
     std::shuffle(deaths.begin(), deaths.end(), random);
     std::vector<Planned> plan;
     for (size_t number = 0; plan.size() < count; ++number) {

@@ -51,6 +51,7 @@ struct Available {
     bool picture = false;    // the launcher judges the picture, and the screen can be read
     bool covered = false;    // the launcher pushes a covering window under the effect
     bool heartbeat = false;  // the launcher hears the effects' heartbeat
+    bool deaths = true;      // the launcher may be made to die (not in a one-life soak)
 };
 
 // `count` faults in rounds: each round holds every kind that can be caused once, the ones

@@ -1,9 +1,10 @@
 // The soak: the launcher of a staged installation run through hundreds of faults, one at a
 // time, each after the projection showed again, while a sampler watches what it shows.
-//   pavora_soak --stage FOLDER --install FOLDER [--faults N] [--seed S] [--strict]
+//   pavora_soak --stage FOLDER --install FOLDER [--faults N] [--seed S] [--strict] [--one-life]
 //   pavora_soak --plan [--faults N] [--seed S]     the faults a seed gives, every kind available
 // Exit code 1 with --strict when a gap over 3 s, a dialog left or a changed operator file
-// was seen; 2 when the soak could not run.
+// was seen; 2 when the soak could not run. --one-life leaves out the faults that end the
+// launcher, so that its memory and handles are read across one launcher's life.
 #include <windows.h>
 
 #include <cstdio>
@@ -44,6 +45,7 @@ struct Options {
     unsigned seed = 1;
     bool strict = false;
     bool planOnly = false;
+    bool oneLife = false;
     std::wstring stage, install;
 };
 
@@ -220,6 +222,7 @@ bool Soak::Prepare()
     available_.covered = ProgramNames(stage + L"\\Pavora.exe", L"effect back on top");
     if (ProgramNames(stage + L"\\Pavora.exe", L"heartbeatport")) heartbeatPort_ = FreeUdpPort();
     available_.heartbeat = heartbeatPort_ != 0;
+    available_.deaths = !options_.oneLife;
     std::wstring problem;
     if (!install_.Build(stage, bin + L"\\pavora_faulty_effect.exe", available_.localTime, heartbeatPort_, problem)) {
         std::fprintf(stderr, "soak: %ls\n", problem.c_str());
@@ -549,9 +552,12 @@ int Soak::Run()
         projection_->SetDuring(std::string("after ") + KindName(fault.kind));
         WaitFor([] { return false; }, kSettleMs);
         if (outcomes.size() == readingAfter) summary_.first = CostOf(Launcher());
-        if (outcomes.size() % 50 == 0)
-            std::fprintf(stderr, "soak: %zu of %zu faults, %llu s\n", outcomes.size(), options_.faults,
-                         (GetTickCount64() - began) / 1000);
+        if (outcomes.size() % 50 == 0) {
+            ProcessCost now = CostOf(Launcher());
+            std::fprintf(stderr, "soak: %zu of %zu faults, %llu s, launcher %lu: handles %lu, private MB %.1f\n",
+                         outcomes.size(), options_.faults, (GetTickCount64() - began) / 1000, now.pid, now.handles,
+                         static_cast<double>(now.privateBytes) / (1024.0 * 1024.0));
+        }
     }
     projection_->SetDuring("end");
     WaitFor([] { return false; }, 3000);
@@ -605,6 +611,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
         else if (arg == L"--install" && hasValue) options.install = argv[++i];
         else if (arg == L"--strict") options.strict = true;
         else if (arg == L"--plan") options.planOnly = true;
+        else if (arg == L"--one-life") options.oneLife = true;
         else return false;
     }
     return (options.planOnly || (!options.stage.empty() && !options.install.empty())) && options.faults > 0;
@@ -617,7 +624,7 @@ int wmain(int argc, wchar_t** argv)
 {
     soak::Options options;
     if (!soak::ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: pavora_soak --stage FOLDER --install FOLDER [--faults N] [--seed S] [--strict]\n"
+        std::fprintf(stderr, "usage: pavora_soak --stage FOLDER --install FOLDER [--faults N] [--seed S] [--strict] [--one-life]\n"
                              "       pavora_soak --plan [--faults N] [--seed S]\n");
         return 2;
     }
