@@ -28,8 +28,10 @@ bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes)
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return false;
         DWORD written = 0;
+        // On the disk before the move: after a power cut the file is the old one or the new
+        // one, not the new name over empty blocks.
         ok = WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-             written == bytes.size();
+             written == bytes.size() && FlushFileBuffers(file.Get());
     }
     if (ok) ok = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
     if (!ok) DeleteFileW(temporary.c_str());

@@ -10,8 +10,8 @@ namespace kit {
 bool ReadFileBytes(const std::wstring& path, std::string& bytes, size_t limit = 1u << 20);
 
 // Replaces the file in one step: written beside it as "<path>.new", then moved over it, so
-// that a reader sees the old file or the new one, never half of one. On failure the old
-// file stays and the temporary one goes.
+// that a reader sees the old file or the new one, never half of one; the bytes are on the
+// disk before the move. On failure the old file stays and the temporary one goes.
 bool ReplaceFileBytes(const std::wstring& path, const std::string& bytes);
 
 }  // namespace kit

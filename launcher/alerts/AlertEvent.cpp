@@ -29,13 +29,6 @@ bool IsBackToNormal(AlertKind kind)
     return kind == AlertKind::SetAsideBack || kind == AlertKind::StandbyOff;
 }
 
-AlertKind ThrottleKind(AlertKind kind)
-{
-    if (kind == AlertKind::SetAsideBack) return AlertKind::SetAside;
-    if (kind == AlertKind::StandbyOff) return AlertKind::StandbyOn;
-    return kind;
-}
-
 std::string AlertBody(const AlertEvent& event, const AlertOrigin& origin, const std::string& time, unsigned suppressed)
 {
     nlohmann::json body = {

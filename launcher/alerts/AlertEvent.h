@@ -19,8 +19,6 @@ enum class AlertKind {
 const char* EventName(AlertKind kind);
 // The closing half of a pair (back to normal), which no throttle may drop.
 bool IsBackToNormal(AlertKind kind);
-// The kind a throttle counts it under: both halves of a pair count as the opening one.
-AlertKind ThrottleKind(AlertKind kind);
 
 struct AlertEvent {
     AlertKind kind = AlertKind::Alive;

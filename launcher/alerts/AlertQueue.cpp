@@ -11,10 +11,10 @@ namespace alerts {
 AlertQueue::AlertQueue(std::wstring file) : file_(std::move(file))
 {
     std::string bytes;
-    bool read = kit::ReadFileBytes(file_, bytes, 4u << 20);
+    bool read = kit::ReadFileBytes(file_, bytes, kMostBytes);
     if (!read && GetFileAttributesW(file_.c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    if (read && bytes.empty()) return;
-    auto stored = read ? nlohmann::json::parse(bytes, nullptr, false) : nlohmann::json();
+    // Never written empty ("[]" at least): an empty one is what a power cut left.
+    auto stored = read && !bytes.empty() ? nlohmann::json::parse(bytes, nullptr, false) : nlohmann::json();
     if (stored.is_array()) {
         for (const auto& body : stored) {
             if (body.is_string()) bodies_.push_back(body.get<std::string>());
@@ -22,9 +22,23 @@ AlertQueue::AlertQueue(std::wstring file) : file_(std::move(file))
         while (bodies_.size() > kLimit) bodies_.pop_front();
         return;
     }
-    loadProblem_ = L"the alert queue " + file_ + (read ? L" could not be read" : L" is over 4 MB or locked") +
-                   L"; it was kept as " + file_ + L".bad";
-    MoveFileExW(file_.c_str(), (file_ + L".bad").c_str(), MOVEFILE_REPLACE_EXISTING);
+    const wchar_t* what = !read                   ? L" could not be opened"
+                          : bytes.empty()           ? L" is empty"
+                          : bytes.size() >= kMostBytes ? L" is over 4 MB"
+                                                    : L" could not be read";
+    loadProblem_ = L"the alert queue " + file_ + what;
+    // Set aside beside any set aside before, so that no earlier one is overwritten.
+    std::wstring aside = file_ + L".bad";
+    for (int n = 2; GetFileAttributesW(aside.c_str()) != INVALID_FILE_ATTRIBUTES && n <= 99; ++n)
+        aside = file_ + L".bad-" + std::to_wstring(n);
+    if (MoveFileExW(file_.c_str(), aside.c_str(), 0) || CopyFileW(file_.c_str(), aside.c_str(), TRUE)) {
+        loadProblem_ += L"; it was kept as " + aside;
+    } else {
+        // Not to be overwritten by the next alert either: the queue is kept in memory only.
+        loadProblem_ += L"; it could not be set aside (error " + std::to_wstring(GetLastError()) +
+                        L"), so it is left as it is and alerts are not kept across a restart";
+        unsaved_ = true;
+    }
 }
 
 bool AlertQueue::Push(const std::string& body)
@@ -48,6 +62,7 @@ void AlertQueue::PopFront()
 
 void AlertQueue::Save()
 {
+    if (unsaved_) return;
     nlohmann::json stored = nlohmann::json::array();
     for (const auto& body : bodies_) stored.push_back(body);
     size_t slash = file_.find_last_of(L"\\/");

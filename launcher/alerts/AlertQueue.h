@@ -10,9 +10,11 @@ namespace alerts {
 class AlertQueue {
 public:
     static constexpr size_t kLimit = 100;
+    static constexpr size_t kMostBytes = 4u << 20;
 
     // Reads what an earlier launcher left in `file`; a damaged file is set aside as
-    // "<file>.bad" and the queue starts empty.
+    // "<file>.bad" (".bad-2" … beside earlier ones) and the queue starts empty. One that
+    // cannot be set aside is left alone, and the queue is then kept in memory only.
     explicit AlertQueue(std::wstring file);
 
     // True when the oldest had to go to make room.
@@ -31,6 +33,7 @@ private:
     std::wstring file_;
     std::deque<std::string> bodies_;
     std::wstring loadProblem_;
+    bool unsaved_ = false;  // the damaged file could not be set aside: not to be overwritten
 };
 
 }  // namespace alerts

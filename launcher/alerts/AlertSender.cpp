@@ -92,7 +92,10 @@ void AlertSender::Run(const std::shared_ptr<Shared>& shared)
         unsigned long long droppedBefore = s.dropped;
         hold.unlock();
         std::string signature = s.settings.secret.empty() ? std::string() : WebhookSignature(s.settings.secret, body);
-        PostResult result = PostWebhook(s.settings.webhook, body, signature, s.options.postTimeoutMs);
+        // A receiver that checks signatures would take an unsigned body and throw it away.
+        PostResult result;
+        if (!s.settings.secret.empty() && signature.empty()) result.problem = L"the body could not be signed";
+        else result = PostWebhook(s.settings.webhook, body, signature, s.options.postTimeoutMs);
         hold.lock();
         if (result.delivered) {
             // The limit may have dropped it meanwhile; then the front is a newer one, not yet sent.

@@ -8,10 +8,16 @@ constexpr unsigned long long kHourMs = 60ull * 60 * 1000;
 
 AlertThrottle::Verdict AlertThrottle::Pass(AlertKind kind, unsigned long long nowMs)
 {
-    Kind& k = kinds_[ThrottleKind(kind)];
-    while (!k.sent.empty() && nowMs - k.sent.front() >= kHourMs) k.sent.pop_front();
     Verdict verdict;
-    if (k.sent.size() >= max_ && !IsBackToNormal(kind)) {
+    // The way back always goes, and neither takes a place of its pair's kind nor its count:
+    // those belong to the next "on" or "set aside".
+    if (IsBackToNormal(kind)) {
+        verdict.send = true;
+        return verdict;
+    }
+    Kind& k = kinds_[kind];
+    while (!k.sent.empty() && nowMs - k.sent.front() >= kHourMs) k.sent.pop_front();
+    if (k.sent.size() >= max_) {
         ++k.suppressed;
         return verdict;
     }

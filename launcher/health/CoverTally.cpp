@@ -4,7 +4,7 @@
 
 namespace health {
 
-bool CoverTally::Covered(const std::wstring& program, ULONGLONG now)
+CoverTally::Telling CoverTally::Covered(const std::wstring& program, ULONGLONG now)
 {
     // A program that covered once is kept no longer than its minute unless it comes back.
     for (auto it = records_.begin(); it != records_.end();) {
@@ -17,11 +17,11 @@ bool CoverTally::Covered(const std::wstring& program, ULONGLONG now)
     }
     Record& record = records_[program];
     record.times.push_back(now);
-    if (record.times.size() <= kNuisanceCount) return false;
-    if (record.told && now - record.toldAt < kRetellMs) return false;
+    if (record.told && now - record.toldAt < kRetellMs) return Quiet;
+    if (record.times.size() <= kNuisanceCount) return Cover;
     record.told = true;
     record.toldAt = now;
-    return true;
+    return Nuisance;
 }
 
 }  // namespace health

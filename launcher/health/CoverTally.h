@@ -1,6 +1,7 @@
 #pragma once
 // Counts how often each program covered the effect: one that does so more than three times a
-// minute is a nuisance, told once an hour so that the log is not filled with it.
+// minute is a nuisance, told once an hour so that the log is not filled with it: its covers
+// are not logged meanwhile (they are still pushed under).
 #include <windows.h>
 
 #include <map>
@@ -15,9 +16,10 @@ public:
     static constexpr ULONGLONG kNuisanceWindowMs = 60000; // … a minute
     static constexpr ULONGLONG kRetellMs = 3600000;
 
-    // A cover by `program` (its path) at `now` (milliseconds). True when it is to be told as
-    // a nuisance now.
-    bool Covered(const std::wstring& program, ULONGLONG now);
+    enum Telling { Cover, Nuisance, Quiet };
+    // A cover by `program` (its path) at `now` (milliseconds): to be logged, logged and told
+    // as a nuisance, or a told nuisance's within its hour.
+    Telling Covered(const std::wstring& program, ULONGLONG now);
 
 private:
     struct Record {

@@ -51,12 +51,17 @@ HealthSettings HealthSettings::Read(const wchar_t* file)
         if (key.empty() || key[0] == L';') continue;
         wchar_t* end = nullptr;
         std::wstring value = equals == std::wstring::npos ? std::wstring() : Trim(text.substr(equals + 1));
-        unsigned long seconds = std::wcstoul(value.c_str(), &end, 10);
-        if (value.empty() || *end || seconds > 86400) {
-            s.notes.push_back(L"[frozen] " + text + L" is no number of seconds from 0 to 86400; ignored");
+        long long asked = std::wcstoll(value.c_str(), &end, 10);
+        if (value.empty() || *end) {
+            s.notes.push_back(L"[frozen] " + text + L" is no whole number of seconds; ignored");
             continue;
         }
-        s.frozenFor[key] = seconds == 1 ? 2 : static_cast<DWORD>(seconds);
+        // Held in range as every other setting is: dropping it would leave the entry to the
+        // installation's own limit, which may be off.
+        DWORD seconds = static_cast<DWORD>(std::min(std::max(asked, 0LL), 86400LL));
+        if (seconds != asked)
+            s.notes.push_back(L"[frozen] " + text + L" is outside 0 to 86400; " + std::to_wstring(seconds) + L" is used");
+        s.frozenFor[key] = seconds == 1 ? 2 : seconds;
     }
     return s;
 }

@@ -184,6 +184,10 @@ void PictureSampler::Uncover(HWND effect, const std::vector<DWORD>& pids, ULONGL
 {
     HWND coverer = Coverer(effect, pids);
     if (!coverer) return;
+    // Raising a window waits for its thread: one that does not answer would hold this thread,
+    // and with it the launcher's end. It is the hang check's.
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(effect, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, 300, &answer)) return;
     DWORD pid = 0;
     GetWindowThreadProcessId(coverer, &pid);
     wchar_t title[128] = L"";
@@ -192,13 +196,18 @@ void PictureSampler::Uncover(HWND effect, const std::vector<DWORD>& pids, ULONGL
     // Topmost only over a topmost coverer: an effect made topmost would hide the operator's
     // bar and settings sheet as well.
     bool topmost = (GetWindowLongPtrW(coverer, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-    SetWindowPos(effect, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    bool raised = SetWindowPos(effect, topmost ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_ASYNCWINDOWPOS) != FALSE;
+    std::wstring outcome = raised ? L"effect back on top"
+                                  : L"effect could not be put back on top (error " + std::to_wstring(GetLastError()) + L")";
     std::wstring name = program.substr(program.find_last_of(L"\\/") + 1);
+    CoverTally::Telling telling = covers_.Covered(program.empty() ? name : program, now);
+    if (telling == CoverTally::Quiet) return;
     note_(L"covered " + path_ + L" by " + (name.empty() ? L"process " + std::to_wstring(pid) : name) + L" \"" +
-          title + L"\", effect back on top");
-    if (covers_.Covered(program.empty() ? name : program, now))
+          title + L"\", " + outcome);
+    if (telling == CoverTally::Nuisance)
         note_(L"nuisance: " + (program.empty() ? name : program) + L" covers the effect more than " +
-              std::to_wstring(CoverTally::kNuisanceCount) + L" times a minute");
+              std::to_wstring(CoverTally::kNuisanceCount) + L" times a minute; its covers are logged again in an hour");
 }
 
 std::vector<std::uint8_t> PictureSampler::Thumbnail(const RECT& area)

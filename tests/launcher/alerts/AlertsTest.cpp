@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "framework/Handles.h"
 #include "launcher/alerts/AlertSender.h"
 #include "launcher/alerts/AlertSettings.h"
 #include "launcher/alerts/AlertThrottle.h"
@@ -84,12 +85,17 @@ TEST(AlertThrottle, CountsTheOnesOverTheLimitIntoTheNextAndNeverHoldsBackTheWayB
     EXPECT_EQ(later.suppressed, 2u);
     EXPECT_EQ(throttle.Pass(AlertKind::EffectFailed, t + kHour + 2).suppressed, 0u) << "a full window again";
 
-    // A flapping standby: the "off" always goes, even with the "on"s over the limit.
+    // A flapping standby: the "off" always goes, even with the "on"s over the limit, and
+    // takes neither their places nor their count.
+    int ons = 0;
     for (int i = 0; i < 5; ++i) {
-        throttle.Pass(AlertKind::StandbyOn, t + i);
-        EXPECT_TRUE(throttle.Pass(AlertKind::StandbyOff, t + i).send) << i;
+        ons += throttle.Pass(AlertKind::StandbyOn, t + i).send;
+        auto off = throttle.Pass(AlertKind::StandbyOff, t + i);
+        EXPECT_TRUE(off.send && off.suppressed == 0) << i;
         EXPECT_TRUE(throttle.Pass(AlertKind::SetAsideBack, t + i).send) << i;
     }
+    EXPECT_EQ(ons, 2);
+    EXPECT_EQ(throttle.Pass(AlertKind::StandbyOn, t + kHour).suppressed, 3u);
 }
 
 TEST(AlertSettings, TakesOnlyWebAddressesAndHoldsTheLimitInRange)
@@ -259,6 +265,20 @@ TEST_F(Webhook, KeepsTheNewestHundredAndSetsADamagedQueueAside)
     EXPECT_TRUE(queue.Empty());
     EXPECT_FALSE(queue.LoadProblem().empty());
     EXPECT_EQ(folder.Read(L"data\\alerts.json.bad"), "[\"half");
+    // An empty one is what a power cut leaves: set aside too, beside the first, not over it.
+    folder.WriteFile(L"data\\alerts.json", "");
+    EXPECT_NE(alerts::AlertQueue(QueueFile()).LoadProblem().find(L"is empty; it was kept as"), std::wstring::npos);
+    EXPECT_EQ(folder.Read(L"data\\alerts.json.bad"), "[\"half");
+    EXPECT_NE(GetFileAttributesW((QueueFile() + L".bad-2").c_str()), INVALID_FILE_ATTRIBUTES);
+    // One that can be neither read nor set aside is left as it is, whatever comes after.
+    folder.WriteFile(L"data\\alerts.json", "[\"held");
+    {
+        kit::UniqueHandle held(CreateFileW(QueueFile().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        alerts::AlertQueue locked(QueueFile());
+        EXPECT_NE(locked.LoadProblem().find(L"could not be set aside"), std::wstring::npos) << locked.LoadProblem();
+        locked.Push("{}");
+    }
+    EXPECT_EQ(folder.Read(L"data\\alerts.json"), "[\"held");
 }
 
 }  // namespace

@@ -49,6 +49,23 @@ int BrightestAcrossTheMiddle(const std::wstring& shots, const char* kind)
     return brightest;
 }
 
+// A window of another program, as an update notice is: the stand-in under another name,
+// covering the screen on top.
+PROCESS_INFORMATION StartCoverer(SupervisedInstall& install)
+{
+    std::wstring notice = install.Install().Path(L"UpdateNotice.exe");
+    CopyFileW((BinFolder() + L"\\pavora_faulty_effect.exe").c_str(), notice.c_str(), FALSE);
+    WriteBytes(install.Install().Path(L"UpdateNotice.fault"), "cover\r\n");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    std::wstring command = L"\"" + notice + L"\"";
+    EXPECT_TRUE(CreateProcessW(notice.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                               &process));
+    CloseHandle(process.hThread);
+    return process;
+}
+
 }  // namespace
 
 TEST(PictureHealth, ABlackOrFrozenPictureFailsTheEffectAndTheNextOneFollows)
@@ -129,17 +146,7 @@ TEST(PictureHealth, AWindowOfAnotherProgramOverTheEffectIsPushedUnderIt)
     ASSERT_TRUE(install.WaitForStarts(0, 1, 10000));
     Pump(1500);  // past the grace
 
-    // The coverer: the stand-in under another name, covering the screen on top.
-    std::wstring notice = install.Install().Path(L"UpdateNotice.exe");
-    ASSERT_TRUE(CopyFileW((BinFolder() + L"\\pavora_faulty_effect.exe").c_str(), notice.c_str(), FALSE));
-    WriteBytes(install.Install().Path(L"UpdateNotice.fault"), "cover\r\n");
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    std::wstring command = L"\"" + notice + L"\"";
-    ASSERT_TRUE(CreateProcessW(notice.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    CloseHandle(process.hThread);
+    PROCESS_INFORMATION process = StartCoverer(install);
     ULONGLONG coveredAt = GetTickCount64();
 
     POINT middle{GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2};
@@ -159,4 +166,21 @@ TEST(PictureHealth, AWindowOfAnotherProgramOverTheEffectIsPushedUnderIt)
     EXPECT_LT(took, 2000u + 1000u) << took << " ms";
     EXPECT_TRUE(install.WaitForLog("by UpdateNotice.exe \"UpdateNotice\", effect back on top", 2000)) << install.Log();
     EXPECT_EQ(install.Starts(0).size(), 1u) << "covered is no failure";
+}
+
+// Raising a window waits for its thread: an effect that stops answering while covered must
+// not hold the launcher, whose end then waits for nothing (the hang check is far off here).
+TEST(PictureHealth, ACoveredEffectThatStopsAnsweringDoesNotHoldTheLaunchersEnd)
+{
+    SupervisedInstall install(L"PictureCoveredHung", {{"hang 1500"}},
+                              "hangseconds=60\r\ngraceseconds=1\r\n[health]\r\nblackseconds=0\r\n");
+    ASSERT_NO_FATAL_FAILURE(install.Start());
+    ASSERT_TRUE(install.WaitForStarts(0, 1, 10000));
+    Pump(2500);
+    PROCESS_INFORMATION cover = StartCoverer(install);
+    Pump(2500);
+    install.Launcher().Command(kMenuExit);
+    EXPECT_TRUE(WaitForExit(install.Launcher().Process(), 5000)) << install.Log();
+    TerminateProcess(cover.hProcess, 0);
+    CloseHandle(cover.hProcess);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "launcher/health/CoverTally.h"
+#include "launcher/health/HealthSettings.h"
 #include "launcher/health/PictureJudge.h"
+#include "tests/support/TestFiles.h"
 
 using health::PictureJudge;
 
@@ -60,18 +62,40 @@ TEST(PictureJudge, AFailureNeedsItsConditionUnbrokenForItsWholeTime)
     EXPECT_EQ(lasted, 5000u);
 }
 
-TEST(CoverTally, AProgramThatKeepsCoveringIsANuisanceToldOnceAnHour)
+TEST(CoverTally, AProgramThatKeepsCoveringIsANuisanceToldOnceAnHourAndQuietMeanwhile)
 {
-    health::CoverTally tally;
+    using health::CoverTally;
+    CoverTally tally;
     const std::wstring notice = L"C:\\Program Files\\Updater\\notice.exe";
     // Three covers a minute are tolerated; the fourth within the minute is told.
-    for (ULONGLONG t : {0, 10000, 20000}) EXPECT_FALSE(tally.Covered(notice, t));
-    EXPECT_FALSE(tally.Covered(L"C:\\other.exe", 25000)) << "counted per program";
-    EXPECT_TRUE(tally.Covered(notice, 30000));
-    // Not again within the hour, however often; again after it.
-    for (ULONGLONG t = 40000; t < 3600000 + 30000; t += 15000) EXPECT_FALSE(tally.Covered(notice, t)) << t;
-    EXPECT_TRUE(tally.Covered(notice, 3600000 + 30000));
+    for (ULONGLONG t : {0, 10000, 20000}) EXPECT_EQ(tally.Covered(notice, t), CoverTally::Cover);
+    EXPECT_EQ(tally.Covered(L"C:\\other.exe", 25000), CoverTally::Cover) << "counted per program";
+    EXPECT_EQ(tally.Covered(notice, 30000), CoverTally::Nuisance);
+    // Within the hour its covers are not logged at all (a window fight would fill the log);
+    // told again after it.
+    for (ULONGLONG t = 40000; t < 3600000 + 30000; t += 15000) EXPECT_EQ(tally.Covered(notice, t), CoverTally::Quiet) << t;
+    EXPECT_EQ(tally.Covered(notice, 3600000 + 30000), CoverTally::Nuisance);
     // Spread out, covers never add up to a nuisance.
-    health::CoverTally spread;
-    for (ULONGLONG t = 0; t < 600000; t += 20001) EXPECT_FALSE(spread.Covered(notice, t)) << t;
+    CoverTally spread;
+    for (ULONGLONG t = 0; t < 600000; t += 20001) EXPECT_EQ(spread.Covered(notice, t), CoverTally::Cover) << t;
+}
+
+TEST(HealthSettings, AnEntrysFrozenLimitIsHeldInRangeAndTextIsIgnoredWithANote)
+{
+    std::wstring ini = testing_support::FreshTempPath(L"health.ini");
+    testing_support::WriteBytes(ini, "[health]\r\nfrozenseconds=20\r\n[frozen]\r\nClock.exe=0\r\n"
+                                     "Video.exe=90000\r\nC:\\FX\\Wave.exe=-5\r\nSnow.exe=soon\r\nRain.exe=1\r\n");
+    health::HealthSettings s = health::HealthSettings::Read(ini.c_str());
+    DeleteFileW(ini.c_str());
+    struct Case {
+        const wchar_t* path;
+        DWORD seconds;
+    } cases[] = {
+        {L"D:\\Effects\\CLOCK.EXE", 0},  {L"D:\\Effects\\Video.exe", 86400}, {L"c:\\fx\\wave.exe", 0},
+        {L"D:\\Effects\\Snow.exe", 20}, {L"D:\\Effects\\Rain.exe", 2},       {L"D:\\Effects\\Other.exe", 20},
+    };
+    for (const auto& c : cases) EXPECT_EQ(s.FrozenSecondsFor(c.path), c.seconds) << c.path;
+    ASSERT_EQ(s.notes.size(), 3u);
+    EXPECT_NE(s.notes[0].find(L"86400 is used"), std::wstring::npos) << s.notes[0];
+    EXPECT_NE(s.notes[2].find(L"Snow.exe=soon is no whole number"), std::wstring::npos) << s.notes[2];
 }

@@ -149,7 +149,9 @@ TEST_F(PlaybackTest, EachCommandDoesWhatItsStateAllows)
                   expected);
         EXPECT_EQ(playback.IsRotating(), c.rotatingAfter);
         EXPECT_EQ(host.caption, c.rotatingAfter ? L"T8" : (c.rotating ? L"T3" : L""));
-        if (c.logged) EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
+        if (c.logged) {
+            EXPECT_NE(Log().find(c.logged), std::string::npos) << Log();
+        }
         playback.Close();
     }
 }
