@@ -22,10 +22,10 @@ AlertQueue::AlertQueue(std::wstring file) : file_(std::move(file))
         while (bodies_.size() > kLimit) bodies_.pop_front();
         return;
     }
-    const wchar_t* what = !read                   ? L" could not be opened"
-                          : bytes.empty()           ? L" is empty"
+    const wchar_t* what = !read                        ? L" could not be opened"
+                          : bytes.empty()              ? L" is empty"
                           : bytes.size() >= kMostBytes ? L" is over 4 MB"
-                                                    : L" could not be read";
+                                                       : L" could not be read";
     loadProblem_ = L"the alert queue " + file_ + what;
     // Set aside beside any set aside before, so that no earlier one is overwritten.
     std::wstring aside = file_ + L".bad";

@@ -1,7 +1,8 @@
 #pragma once
 // At most `maxPerHour` events of one kind in any hour; the ones over it are counted and the
 // count goes with the next one of that kind that is sent. The back-to-normal half of a pair
-// always goes, and neither takes a place nor carries a count. Times are milliseconds of the caller's clock (GetTickCount64 in the launcher).
+// always goes, and neither takes a place nor carries a count. Times are milliseconds of the
+// caller's clock (GetTickCount64 in the launcher).
 #include <deque>
 #include <map>
 
